@@ -1,0 +1,135 @@
+// The port object: configuration and persisted settings, port discovery, and opening, reading
+// and writing every kind of printer port.
+#pragma once
+
+#include <netinet/in.h>
+
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <string>
+
+#include "platform/Clock.h"
+#include "platform/CommTypes.h"
+#include "platform/SettingsKey.h"
+#include "port/PortEnvironment.h"
+
+namespace kestrel {
+
+enum PortKind {
+    KindSerial = 1,
+    KindDevice = 2,
+    KindParallel = 3,
+    KindTcp = 4,
+    KindUsbPrinter = 5,
+};
+
+enum Handshake {
+    HandshakeNone = 0,
+    HandshakeXonXoff = 1,
+    HandshakeHardware = 2,
+};
+
+// Which of the two DCB normalisations runs: SetHandshake's, or Open's (which also clears the
+// DSR flow and sensitivity bits).
+enum class DcbNormalForm { SetHandshake, Open };
+
+// Handles are file descriptors; these two values stand for the platform's null handle and for
+// the invalid-handle value a failed open leaves behind.
+inline constexpr long kNullHandle = -1;
+inline constexpr long kInvalidHandle = -2;
+inline constexpr int kInvalidSocket = -1;
+
+inline constexpr size_t kUsbCarrySize = 64;
+inline constexpr size_t kUsbDevicePathMax = 199;
+
+struct OsVersionInfo {
+    uint32_t dwPlatformId = 2;  // 2: the NT family, whose code paths this system takes
+};
+
+class IOComm {
+  public:
+    explicit IOComm(Clock& clock = SystemClock(), PortEnvironment environment = {});
+    virtual ~IOComm();
+    IOComm(const IOComm&) = delete;
+    IOComm& operator=(const IOComm&) = delete;
+
+    // Configuration and persisted settings.
+    std::unique_ptr<SettingsKey> OpenSettingsKey();
+    void ClassifyPort();
+    int LoadSettings(SettingsKey* key);
+    int ConfigureSerial(SettingsKey* key, const void* ownerWindow);
+    bool SetHandshake(int handshake);
+    void NormaliseDcb(DcbNormalForm form);
+    int SetParity(uint8_t parity);
+    int GetKind() const { return m_kind; }
+    int GetHandshake() const { return m_handshake; }
+
+    // Port discovery.
+    std::string GetPortName(int index);
+    std::string UsbSerialPortName(int index);
+    std::string RememberedTcpPort(int index);
+    std::string ResolveTcpPort(const std::string& name);
+    int FindUsbPrinterPath();
+    int UsbPortNumberMatches(const std::string& devicePath);
+
+    // Port operations.
+    long Open();
+    long Open(const std::string& name, const std::string& setupText, int saveConfig);
+    int Close();
+    int Output(const uint8_t* bytes, int count);
+    int Input(uint8_t* buffer, int size);
+    int InputPending();
+    int SetTimeouts(uint32_t total, uint32_t other);
+    int SetBreak();
+    int ClearBreak();
+    int IsReady();
+
+    // Configuration fields.
+    std::string m_port = "COM2";
+    std::string m_setupText;
+    int m_saveConfig = 1;
+    int m_kind = KindSerial;
+    COMMCONFIG m_commConfig{};
+    COMMTIMEOUTS m_timeouts{500, 40, 300, 30, 300};
+    int m_handshake = HandshakeNone;
+    std::string m_settingsKey = "SOFTWARE\\Quillon\\IOCommKestrel";
+    uint32_t m_debugMode = 0;
+    uint32_t m_resetWait = 1000;
+    uint32_t m_electronicHexDump = 0;
+    uint32_t m_printerNeverBusy = 0;
+    int m_settingsLoaded = 0;
+    OsVersionInfo m_osVersion;
+
+    // Open-port fields.
+    long m_handle = kNullHandle;
+    int m_socket = kInvalidSocket;
+    sockaddr_in m_peer{};
+    int m_readPending = 0;
+    uint32_t m_lastCount = 0;
+    std::string m_usbDevicePath;
+    uint8_t m_carry[kUsbCarrySize]{};
+    int m_carryCount = 0;
+    int m_carryPos = 0;
+    int m_inputSinceOutput = 0;
+    std::recursive_timed_mutex m_lock;
+    int m_error = 0;
+    std::string m_lastError;
+    int m_lastReadCount = 0;
+    int m_bytesWritten = 0;
+
+    // Process-wide counters of the reopen logic.
+    static inline int s_statusFailures = 0;
+    static inline uint32_t s_statusRetryDelay = 200;
+    static inline int s_readFailures = 0;
+    static inline uint32_t s_readRetryDelay = 200;
+
+  protected:
+    int WriteRaw(const uint8_t* bytes, int count, uint32_t* written);
+    int ReadRaw(uint8_t* buffer, int size, uint32_t* count);
+
+    Clock& m_clock;
+    PortEnvironment m_environment;
+};
+
+}  // namespace kestrel
