@@ -1,6 +1,7 @@
 #include "port/TrafficCapture.h"
 
 #include <algorithm>
+#include <iterator>
 
 namespace kestrel {
 
