@@ -7,7 +7,9 @@
 namespace kestrel {
 namespace {
 
-constexpr size_t kHexBytesPerLine = 25;
+// Binary values wrap like a registry export: lines of at most 80 columns with "\\" at the end.
+constexpr size_t kHexLineWidth = 80;
+constexpr size_t kHexItemWidth = 2;
 constexpr size_t kDwordDigits = 8;
 constexpr uint8_t kFirstPrintable = 0x20;
 constexpr uint8_t kDelete = 0x7f;
@@ -282,15 +284,20 @@ bool IsPlainString(const std::vector<uint8_t>& data) {
 }
 
 void AppendHexList(std::string* out, const std::vector<uint8_t>& data) {
+    const size_t lineStart = out->rfind('\n');
+    size_t column = out->size() - (lineStart == std::string::npos ? 0 : lineStart + 1);
     for (size_t i = 0; i < data.size(); ++i) {
         if (i > 0) {
             out->push_back(',');
-            if (i % kHexBytesPerLine == 0) {
+            ++column;
+            if (column + kHexItemWidth + 2 > kHexLineWidth) {  // item, comma and "\\" must fit
                 out->append("\\\n  ");
+                column = 2;
             }
         }
         out->push_back(kHexDigits[data[i] >> 4]);
         out->push_back(kHexDigits[data[i] & 0xf]);
+        column += kHexItemWidth;
     }
 }
 

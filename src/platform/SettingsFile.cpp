@@ -28,16 +28,6 @@ std::string NameOf(const std::string& path) {
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-FileStamp StampOf(const struct stat& info) {
-    FileStamp stamp;
-    stamp.device = info.st_dev;
-    stamp.inode = info.st_ino;
-    stamp.size = info.st_size;
-    stamp.modifiedNs =
-        static_cast<int64_t>(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec;
-    return stamp;
-}
-
 bool WriteAll(int fd, const std::string& text) {
     size_t done = 0;
     while (done < text.size()) {
@@ -75,7 +65,7 @@ void SyncFolder(const std::string& folder) {
 
 }  // namespace
 
-bool ReadSettingsFile(const std::string& path, std::string* text, FileStamp* stamp) {
+bool ReadSettingsFile(const std::string& path, std::string* text) {
     const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
         return false;
@@ -99,16 +89,6 @@ bool ReadSettingsFile(const std::string& path, std::string* text, FileStamp* sta
         text->append(chunk.data(), static_cast<size_t>(n));
     }
     close(fd);
-    *stamp = StampOf(info);
-    return true;
-}
-
-bool StatSettingsFile(const std::string& path, FileStamp* stamp) {
-    struct stat info {};
-    if (stat(path.c_str(), &info) != 0) {
-        return false;
-    }
-    *stamp = StampOf(info);
     return true;
 }
 
@@ -127,12 +107,10 @@ bool CreateSettingsFile(const std::string& path, const std::string& initialText)
     if (stat(path.c_str(), &info) == 0) {
         return SettingsFileWritable(path);
     }
-    FileStamp stamp;
-    return WriteSettingsFileAtomically(path, initialText, &stamp);
+    return WriteSettingsFileAtomically(path, initialText);
 }
 
-bool WriteSettingsFileAtomically(const std::string& path, const std::string& text,
-                                 FileStamp* stamp) {
+bool WriteSettingsFileAtomically(const std::string& path, const std::string& text) {
     const std::string folder = FolderOf(path);
     std::string temporary = folder + "/." + NameOf(path) + ".XXXXXX";
     const int fd = mkostemp(temporary.data(), O_CLOEXEC);
@@ -150,7 +128,7 @@ bool WriteSettingsFileAtomically(const std::string& path, const std::string& tex
         return false;
     }
     SyncFolder(folder);
-    return StatSettingsFile(path, stamp);
+    return true;
 }
 
 }  // namespace kestrel

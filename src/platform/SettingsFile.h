@@ -3,9 +3,7 @@
 // whole when a write fails half-way.
 #pragma once
 
-#include <sys/types.h>
-
-#include <cstdint>
+#include <cstddef>
 #include <string>
 
 namespace kestrel {
@@ -13,18 +11,8 @@ namespace kestrel {
 // A settings file larger than this is read only up to here (the rest is damage).
 inline constexpr size_t kSettingsFileMaxSize = 16 << 20;
 
-// Identifies one version of the file, so a key can tell that someone has replaced it.
-struct FileStamp {
-    dev_t device = 0;
-    ino_t inode = 0;
-    off_t size = -1;
-    int64_t modifiedNs = 0;
-    bool operator==(const FileStamp&) const = default;
-};
-
 // Reads a regular file (never blocks on a FIFO or device). False when it cannot be read.
-bool ReadSettingsFile(const std::string& path, std::string* text, FileStamp* stamp);
-bool StatSettingsFile(const std::string& path, FileStamp* stamp);
+bool ReadSettingsFile(const std::string& path, std::string* text);
 
 // True when the file exists and both it and its folder can be written.
 bool SettingsFileWritable(const std::string& path);
@@ -35,7 +23,6 @@ bool CreateSettingsFile(const std::string& path, const std::string& initialText)
 
 // Replaces the file with `text` atomically. On failure nothing is left behind and the old file
 // is untouched; errno tells why.
-bool WriteSettingsFileAtomically(const std::string& path, const std::string& text,
-                                 FileStamp* stamp);
+bool WriteSettingsFileAtomically(const std::string& path, const std::string& text);
 
 }  // namespace kestrel

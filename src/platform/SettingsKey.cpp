@@ -29,27 +29,26 @@ std::string HomeFolder() {
 }
 
 // The key as a file: the values are kept in memory and every change is written through. The
-// file is read again before each use when another key object (or another process) has
-// replaced it since, so all open keys see one set of values, as registry handles do.
+// file (a few kilobytes) is read again before each use, so all open keys, in this process or
+// another, see one set of values, as registry handles do.
 class FileSettingsKey : public SettingsKey {
   public:
     FileSettingsKey(std::string path, bool writable)
         : m_path(std::move(path)), m_writable(writable) {}
 
-    bool Load() {
+    // False when the file cannot be read; the values in memory then stay as they were.
+    bool Load() const {
         std::string text;
-        FileStamp stamp;
-        if (!ReadSettingsFile(m_path, &text, &stamp)) {
+        if (!ReadSettingsFile(m_path, &text)) {
             return false;
         }
         m_values = ParseRegistryText(text);
-        m_stamp = stamp;
         return true;
     }
 
     bool Query(std::string_view name, void* buffer, size_t capacity, size_t* size,
                SettingsValueType* type) const override {
-        Refresh();
+        Load();
         const SettingsValue* value = Find(name);
         if (value == nullptr) {
             return false;
@@ -93,7 +92,7 @@ class FileSettingsKey : public SettingsKey {
         if (!m_writable) {
             return false;
         }
-        Refresh();
+        Load();
         std::vector<SettingsValue> changed = m_values;
         const auto found =
             std::find_if(changed.begin(), changed.end(),
@@ -115,23 +114,11 @@ class FileSettingsKey : public SettingsKey {
         return nullptr;
     }
 
-    void Refresh() const {
-        FileStamp now;
-        if (!StatSettingsFile(m_path, &now) || now == m_stamp) {
-            return;
-        }
-        std::string text;
-        if (ReadSettingsFile(m_path, &text, &now)) {
-            m_values = ParseRegistryText(text);
-            m_stamp = now;
-        }
-    }
-
     bool Set(std::string_view name, SettingsValueType type, std::vector<uint8_t> data) {
         if (!m_writable || !IsWritableValueName(name) || data.size() > kRegistryMaxValueSize) {
             return false;
         }
-        Refresh();
+        Load();
         std::vector<SettingsValue> changed = m_values;
         bool replaced = false;
         for (SettingsValue& value : changed) {
@@ -150,19 +137,16 @@ class FileSettingsKey : public SettingsKey {
 
     // Only a successful write changes the values in memory.
     bool Save(std::vector<SettingsValue> changed) {
-        FileStamp stamp;
-        if (!WriteSettingsFileAtomically(m_path, FormatRegistryText(changed), &stamp)) {
+        if (!WriteSettingsFileAtomically(m_path, FormatRegistryText(changed))) {
             return false;
         }
         m_values = std::move(changed);
-        m_stamp = stamp;
         return true;
     }
 
     std::string m_path;
     bool m_writable;
     mutable std::vector<SettingsValue> m_values;
-    mutable FileStamp m_stamp;
 };
 
 }  // namespace
