@@ -1,0 +1,30 @@
+#include "platform/SerialCustomSpeed.h"
+
+#include <asm/ioctls.h>
+#include <asm/termbits.h>
+#include <sys/ioctl.h>
+
+namespace kestrel {
+
+bool SetCustomLineSpeed(int fd, uint32_t rate) {
+    termios2 settings{};
+    if (ioctl(fd, TCGETS2, &settings) != 0) {
+        return false;
+    }
+    settings.c_cflag &= ~static_cast<tcflag_t>(CBAUD | (CBAUD << IBSHIFT));
+    settings.c_cflag |= BOTHER | (BOTHER << IBSHIFT);
+    settings.c_ispeed = rate;
+    settings.c_ospeed = rate;
+    return ioctl(fd, TCSETS2, &settings) == 0;
+}
+
+bool GetLineSpeed(int fd, uint32_t* rate) {
+    termios2 settings{};
+    if (ioctl(fd, TCGETS2, &settings) != 0) {
+        return false;
+    }
+    *rate = settings.c_ospeed;
+    return true;
+}
+
+}  // namespace kestrel
