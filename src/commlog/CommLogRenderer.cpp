@@ -1,0 +1,197 @@
+#include "commlog/CommLogRenderer.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "notation/ControlCodeTable.h"
+
+namespace kestrel {
+namespace {
+
+constexpr std::string_view kHeader =
+    "{\\rtf1\\ansi\\ansicpg1252\\deff0\\deflang1033\\deflangfe1033{\\fonttbl{\\f0\\froman\\fprq2"
+    "\\fcharset0 Courier New;}}{\\colortbl ;\\red255\\green0\\blue0;\\red51\\green153\\blue102;"
+    "\\red0\\green0\\blue255;\\red255\\green255\\blue0;\\red255\\green153\\blue0;}{\\*\\generator "
+    "Msftedit 5.41.15.1507;}\\viewkind4\\uc1\\pard\\cf1\\f0\\fs16 ";
+constexpr std::string_view kRowEnd = " \\par ";
+constexpr std::string_view kBlockEnd = " \\par  \\par ";
+constexpr std::string_view kTrailer = " \\par }";
+
+constexpr std::string_view kRowColour[] = {"\\cf2 ", "\\cf3 "};  // sent row, received row
+constexpr std::string_view kTimeColour = "\\cf1 ";
+constexpr std::string_view kBoldOn = "\\b ";
+constexpr std::string_view kBoldOff = "\\b0 ";
+constexpr std::string_view kHexOwnTail = "\\b0 ..";
+constexpr std::string_view kHexOtherCell = "....";
+constexpr std::string_view kDots = "......";
+constexpr std::string_view kSpaces = "      ";
+constexpr char kUpperHex[] = "0123456789ABCDEF";
+constexpr char kLowerHex[] = "0123456789abcdef";
+
+// A block is flushed by the first cell that takes its width past this.
+constexpr int kBlockWidthLimit = 62;
+constexpr int kHexCellWidth = 4;
+constexpr int kHighByteCellWidth = 6;   // "<0xHH>"
+constexpr int kBracketWidth = 2;        // the "[" and "]" around a control byte's name
+constexpr uint64_t kDeltaMask = 0xFFF;  // deltas are shown modulo 4096
+constexpr int kFirstHighByte = 0x7F;
+constexpr int kFirstPrintable = 0x20;
+constexpr int kByteMask = 0xFF;
+
+// "\cf2 \b <0xFF>\b0 ", the longest cell; every cell is at least one wide, so a block holds at
+// most kBlockWidthLimit + 1 cells.
+constexpr size_t kMaxCellBytes = 18;
+constexpr size_t kRowCapacity = kMaxCellBytes * (kBlockWidthLimit + 1);
+constexpr size_t kMaxBlockBytes = 3 * kRowCapacity + 2 * kRowEnd.size() + kBlockEnd.size();
+// What a record adds on average in the hexadecimal form, to size the buffer in one step.
+constexpr size_t kTypicalRecordBytes = 36;
+
+enum Row { kSentRow = 0, kReceivedRow = 1, kTimeRow = 2, kRowCount = 3 };
+
+inline char* Put(char* out, std::string_view text) {
+    std::memcpy(out, text.data(), text.size());
+    return out + text.size();
+}
+
+inline uint64_t TickOf(const TrafficRecord& record) {
+    return (static_cast<uint64_t>(record.tickHigh) << 32) | record.tick;
+}
+
+// The three rows of the block being built, written straight into fixed buffers.
+class Block {
+  public:
+    int Width() const { return m_width; }
+
+    void AddHexCell(uint8_t value, Row own, uint64_t delta) {
+        char* out = OwnCellStart(own);
+        *out++ = kUpperHex[value >> 4];
+        *out++ = kUpperHex[value & 0xF];
+        m_end[own] = Put(out, kHexOwnTail);
+        m_end[Other(own)] = Put(Put(m_end[Other(own)], kRowColour[Other(own)]), kHexOtherCell);
+        out = Put(m_end[kTimeRow], kTimeColour);
+        *out++ = kLowerHex[(delta >> 8) & 0xF];
+        *out++ = kLowerHex[(delta >> 4) & 0xF];
+        *out++ = kLowerHex[delta & 0xF];
+        *out++ = ' ';
+        m_end[kTimeRow] = out;
+        m_width += kHexCellWidth;
+    }
+
+    void AddTextCell(uint8_t value, Row own) {
+        char* out = OwnCellStart(own);
+        size_t width = 1;
+        if (value < kFirstPrintable) {
+            const std::string_view name = ControlCodeName(value);
+            width = name.size() + kBracketWidth;
+            *out++ = '[';
+            out = Put(out, name);
+            *out++ = ']';
+        } else if (value < kFirstHighByte) {
+            if (value == '\\' || value == '{' || value == '}') {
+                *out++ = '\\';
+            }
+            *out++ = static_cast<char>(value);
+        } else {
+            width = kHighByteCellWidth;
+            out = Put(out, "<0x");
+            *out++ = kUpperHex[value >> 4];
+            *out++ = kUpperHex[value & 0xF];
+            *out++ = '>';
+        }
+        m_end[own] = Put(out, kBoldOff);
+        m_end[Other(own)] =
+            Put(Put(m_end[Other(own)], kRowColour[Other(own)]), kDots.substr(0, width));
+        m_end[kTimeRow] = Put(m_end[kTimeRow], kSpaces.substr(0, width));
+        m_width += static_cast<int>(width);
+    }
+
+    // Appends the block at `size` in `buffer` (which has room) and empties it.
+    size_t AppendTo(char* buffer, size_t size) {
+        char* out = buffer + size;
+        out = Put(Put(out, Text(kSentRow)), kRowEnd);
+        out = Put(Put(out, Text(kReceivedRow)), kRowEnd);
+        out = Put(Put(out, Text(kTimeRow)), kBlockEnd);
+        for (int row = 0; row < kRowCount; ++row) {
+            m_end[row] = m_rows[row];
+        }
+        m_width = 0;
+        return static_cast<size_t>(out - buffer);
+    }
+
+  private:
+    static Row Other(Row own) { return own == kSentRow ? kReceivedRow : kSentRow; }
+
+    char* OwnCellStart(Row own) { return Put(Put(m_end[own], kRowColour[own]), kBoldOn); }
+
+    std::string_view Text(int row) const {
+        return {m_rows[row], static_cast<size_t>(m_end[row] - m_rows[row])};
+    }
+
+    char m_rows[kRowCount][kRowCapacity];
+    char* m_end[kRowCount] = {m_rows[kSentRow], m_rows[kReceivedRow], m_rows[kTimeRow]};
+    int m_width = 0;
+};
+
+// Makes room for `extra` more bytes after `size`, growing geometrically.
+char* Reserve(std::string& buffer, size_t size, size_t extra) {
+    if (size + extra > buffer.size()) {
+        buffer.resize(std::max(buffer.size() * 2, size + extra));
+    }
+    return buffer.data();
+}
+
+}  // namespace
+
+int CommLogRenderer::Render(int force, TrafficCapture& capture, int hexDisplay, int legacyPlatform,
+                            CommLogPane* pane) {
+    const int count = capture.m_trafficCount;
+    if (force == 0 && count == m_lastRenderedCount && count != 0) {
+        return 0;
+    }
+    m_lastRenderedCount = count;
+    uint64_t previousTick = TickOf(capture.m_traffic[0]);
+    if (legacyPlatform != 0) {
+        capture.m_trafficFirstShown = std::max(count - kLegacyPlatformWindow, 0);
+    }
+    // Indexes outside the array are never read, whatever the fields hold.
+    const int end = std::clamp(count, 0, kTrafficCapacity);
+    const int start = std::max(capture.m_trafficFirstShown, 0);
+
+    const size_t records = static_cast<size_t>(std::max(end - start, 0));
+    char* out =
+        Reserve(m_buffer, 0,
+                kHeader.size() + records * kTypicalRecordBytes + kMaxBlockBytes + kTrailer.size());
+    size_t size = static_cast<size_t>(Put(out, kHeader) - out);
+
+    Block block;
+    for (int i = start; i < end; ++i) {
+        const TrafficRecord& record = capture.m_traffic[i];
+        if (record.direction != TrafficSent && record.direction != TrafficReceived) {
+            break;
+        }
+        const Row own = record.direction == TrafficSent ? kSentRow : kReceivedRow;
+        const auto value = static_cast<uint8_t>(record.value & kByteMask);
+        const uint64_t tick = TickOf(record);
+        if (hexDisplay != 0) {
+            block.AddHexCell(value, own, (tick - previousTick) & kDeltaMask);
+        } else {
+            block.AddTextCell(value, own);
+        }
+        previousTick = tick;
+        if (block.Width() > kBlockWidthLimit) {
+            size = block.AppendTo(Reserve(m_buffer, size, kMaxBlockBytes), size);
+        }
+    }
+    size = block.AppendTo(Reserve(m_buffer, size, kMaxBlockBytes + kTrailer.size()), size);
+    out = m_buffer.data();
+    m_documentSize = static_cast<size_t>(Put(out + size, kTrailer) - out);
+
+    if (pane != nullptr) {
+        pane->SetDocument(Document());
+        pane->SetSelectionStart(kCommLogCaretAtEnd);
+        pane->SetProperty5(1);
+    }
+    return 1;
+}
+
+}  // namespace kestrel
