@@ -4,29 +4,21 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cstdlib>
 #include <fstream>
 #include <string>
 
 #include "commlog/RtfReader.h"
+#include "support/ScratchFolder.h"
 
 namespace kestrel {
 namespace {
 
 class CommLogFileTest : public ::testing::Test {
   protected:
-    void SetUp() override {
-        char pattern[] = "/tmp/commlog-file-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        m_folder = pattern;
-    }
-    void TearDown() override {
-        const std::string command = "rm -rf '" + m_folder + "'";
-        EXPECT_EQ(std::system(command.c_str()), 0);
-    }
-    std::string Path(const std::string& name) const { return m_folder + "/" + name; }
+    std::string Path(const std::string& name) const { return m_scratch.File(name); }
 
-    std::string m_folder;
+    testing::ScratchFolder m_scratch;
+    const std::string& m_folder = m_scratch.Path();
 };
 
 TEST_F(CommLogFileTest, WritesAndReadsBackEveryByte) {
