@@ -11,7 +11,7 @@
 #include <cstring>
 
 #include "platform/RegistryText.h"
-#include "platform/SettingsFile.h"
+#include "platform/AtomicFile.h"
 
 namespace kestrel {
 namespace {
@@ -39,7 +39,7 @@ class FileSettingsKey : public SettingsKey {
     // False when the file cannot be read; the values in memory then stay as they were.
     bool Load() const {
         std::string text;
-        if (!ReadSettingsFile(m_path, &text)) {
+        if (!ReadBoundedFile(m_path, &text)) {
             return false;
         }
         m_values = ParseRegistryText(text);
@@ -137,7 +137,7 @@ class FileSettingsKey : public SettingsKey {
 
     // Only a successful write changes the values in memory.
     bool Save(std::vector<SettingsValue> changed) {
-        if (!WriteSettingsFileAtomically(m_path, FormatRegistryText(changed))) {
+        if (!WriteFileAtomically(m_path, FormatRegistryText(changed))) {
             return false;
         }
         m_values = std::move(changed);
@@ -158,7 +158,7 @@ std::unique_ptr<SettingsKey> SettingsKey::Open(const std::string& path, Settings
     bool writable = true;
     switch (access) {
         case SettingsAccess::ReadWrite:
-            if (!SettingsFileWritable(path)) {
+            if (!FileWritable(path)) {
                 return nullptr;
             }
             break;
@@ -166,7 +166,7 @@ std::unique_ptr<SettingsKey> SettingsKey::Open(const std::string& path, Settings
             writable = false;
             break;
         case SettingsAccess::Create:
-            if (!CreateSettingsFile(path, FormatRegistryText({}))) {
+            if (!CreateFileWithFolders(path, FormatRegistryText({}))) {
                 return nullptr;
             }
             break;

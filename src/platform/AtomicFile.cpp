@@ -1,4 +1,4 @@
-#include "platform/SettingsFile.h"
+#include "platform/AtomicFile.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -43,6 +43,16 @@ bool WriteAll(int fd, const std::string& text) {
     return true;
 }
 
+void SyncFolder(const std::string& folder) {
+    const int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        fsync(fd);  // makes the rename durable; a failure here cannot undo it
+        close(fd);
+    }
+}
+
+}  // namespace
+
 bool MakeFolders(const std::string& folder) {
     struct stat info {};
     if (stat(folder.c_str(), &info) == 0) {
@@ -55,17 +65,7 @@ bool MakeFolders(const std::string& folder) {
     return mkdir(folder.c_str(), kNewFolderMode) == 0 || errno == EEXIST;
 }
 
-void SyncFolder(const std::string& folder) {
-    const int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd >= 0) {
-        fsync(fd);  // makes the rename durable; a failure here cannot undo it
-        close(fd);
-    }
-}
-
-}  // namespace
-
-bool ReadSettingsFile(const std::string& path, std::string* text) {
+bool ReadBoundedFile(const std::string& path, std::string* text) {
     const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
         return false;
@@ -77,8 +77,8 @@ bool ReadSettingsFile(const std::string& path, std::string* text) {
     }
     text->clear();
     std::vector<char> chunk(kReadChunk);
-    while (text->size() < kSettingsFileMaxSize) {
-        const size_t want = std::min(chunk.size(), kSettingsFileMaxSize - text->size());
+    while (text->size() < kBoundedFileMaxSize) {
+        const size_t want = std::min(chunk.size(), kBoundedFileMaxSize - text->size());
         const ssize_t n = read(fd, chunk.data(), want);
         if (n < 0 && errno == EINTR) {
             continue;
@@ -92,25 +92,25 @@ bool ReadSettingsFile(const std::string& path, std::string* text) {
     return true;
 }
 
-bool SettingsFileWritable(const std::string& path) {
+bool FileWritable(const std::string& path) {
     struct stat info {};
     return stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode) &&
            access(path.c_str(), R_OK | W_OK) == 0 &&
            access(FolderOf(path).c_str(), W_OK | X_OK) == 0;
 }
 
-bool CreateSettingsFile(const std::string& path, const std::string& initialText) {
+bool CreateFileWithFolders(const std::string& path, const std::string& initialText) {
     if (!MakeFolders(FolderOf(path))) {
         return false;
     }
     struct stat info {};
     if (stat(path.c_str(), &info) == 0) {
-        return SettingsFileWritable(path);
+        return FileWritable(path);
     }
-    return WriteSettingsFileAtomically(path, initialText);
+    return WriteFileAtomically(path, initialText);
 }
 
-bool WriteSettingsFileAtomically(const std::string& path, const std::string& text) {
+bool WriteFileAtomically(const std::string& path, const std::string& text) {
     const std::string folder = FolderOf(path);
     std::string temporary = folder + "/." + NameOf(path) + ".XXXXXX";
     const int fd = mkostemp(temporary.data(), O_CLOEXEC);

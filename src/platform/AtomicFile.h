@@ -1,4 +1,4 @@
-// The file operations under the settings key: bounded reading, change detection, and the atomic
+// Small-file operations for settings and similar files: bounded reading, and the atomic
 // replacement (temporary file in the same folder, fsync, rename) that keeps the previous file
 // whole when a write fails half-way.
 #pragma once
@@ -8,21 +8,24 @@
 
 namespace kestrel {
 
-// A settings file larger than this is read only up to here (the rest is damage).
-inline constexpr size_t kSettingsFileMaxSize = 16 << 20;
+// A file larger than this is read only up to here (the rest is damage).
+inline constexpr size_t kBoundedFileMaxSize = 16 << 20;
 
 // Reads a regular file (never blocks on a FIFO or device). False when it cannot be read.
-bool ReadSettingsFile(const std::string& path, std::string* text);
+bool ReadBoundedFile(const std::string& path, std::string* text);
 
 // True when the file exists and both it and its folder can be written.
-bool SettingsFileWritable(const std::string& path);
+bool FileWritable(const std::string& path);
+
+// Makes `folder` and its missing parents (mode 0700, as for configuration folders).
+bool MakeFolders(const std::string& folder);
 
 // Makes the folder (and its parents) and, when the file is absent, writes `initialText` to it.
 // True when a writable file is there afterwards.
-bool CreateSettingsFile(const std::string& path, const std::string& initialText);
+bool CreateFileWithFolders(const std::string& path, const std::string& initialText);
 
 // Replaces the file with `text` atomically. On failure nothing is left behind and the old file
 // is untouched; errno tells why.
-bool WriteSettingsFileAtomically(const std::string& path, const std::string& text);
+bool WriteFileAtomically(const std::string& path, const std::string& text);
 
 }  // namespace kestrel
