@@ -128,6 +128,20 @@ class IOComm {
     int WriteRaw(const uint8_t* bytes, int count, uint32_t* written);
     int ReadRaw(uint8_t* buffer, int size, uint32_t* count);
 
+    // Helpers of discovery and the port operations (port/Port*.cpp).
+    SystemCalls& Sys();
+    SpoolerPorts& Spooler();
+    long OpenTcp();
+    long OpenDescriptor(const std::string& path);
+    void RememberTcpAddress(const std::string& address);
+    int ApplyCommTimeouts();
+    int ModemStatusReady();
+    int ReadUsbWithCarry(uint8_t* buffer, int size);
+    int WriteDevice(const uint8_t* bytes, int count, uint32_t* written);
+    int ReadDevice(uint8_t* buffer, int size, uint32_t* count);
+    int WriteTcp(const uint8_t* bytes, int count, uint32_t* written);
+    int ReadTcp(uint8_t* buffer, int size, uint32_t* count);
+
     Clock& m_clock;
     PortEnvironment m_environment;
 };

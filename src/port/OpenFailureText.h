@@ -1,0 +1,20 @@
+// The texts a failed open leaves in m_lastError.
+#pragma once
+
+#include <string>
+
+namespace kestrel {
+
+inline constexpr const char* kOpenFailedText = "IOComm::Open() failed, GetLastError() returned: ";
+inline constexpr const char* kSetCommConfigFailedText =
+    "SetCommConfig(IOHandle, ....) failed, GetLastError() returned: ";
+inline constexpr const char* kSetCommTimeoutsFailedText =
+    "SetCommTimeouts(IOHandle, ....) failed, GetLastError() returned: ";
+inline constexpr const char* kInputFailedText = "IOComm::Input() failed, GetLastError() returned: ";
+
+// kOpenFailedText and the error code; when the device exists but access was refused, or it is
+// held by another program, a sentence saying so, and for a terminal the group that owns it and
+// whether this user belongs to that group.
+std::string OpenFailureText(const std::string& path, int error, bool terminal);
+
+}  // namespace kestrel

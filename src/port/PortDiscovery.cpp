@@ -1,0 +1,107 @@
+// The port list offered to the operator and the look-up of TCP/IP port names.
+
+#include <strings.h>
+
+#include "port/IOComm.h"
+#include "port/RememberedTcpText.h"
+#include "port/SocketUri.h"
+#include "port/SpoolerPorts.h"
+#include "port/SystemPortList.h"
+
+namespace kestrel {
+
+namespace {
+
+// The list has room for this many positions; skipped entries take a position too.
+constexpr int kPortListPositions = 50;
+// Only this many spooler queues are searched for a TCP/IP port name.
+constexpr size_t kSpoolerQueueLimit = 500;
+constexpr const char* kFilePortPrefix = "FILE";
+constexpr size_t kFilePortPrefixLength = 4;
+
+bool IsFilePort(const std::string& name) {
+    return name.size() >= kFilePortPrefixLength &&
+           strncasecmp(name.c_str(), kFilePortPrefix, kFilePortPrefixLength) == 0;
+}
+
+// A device path names itself; a DOS-style COM port number gets the device colon.
+std::string OfferedUsbSerialName(const std::string& name) {
+    return !name.empty() && name.front() == '/' ? name : name + ":";
+}
+
+}  // namespace
+
+SpoolerPorts& IOComm::Spooler() {
+    return m_environment.spooler != nullptr ? *m_environment.spooler : SystemSpooler();
+}
+
+std::string IOComm::GetPortName(int index) {
+    int position = 0;
+    int listed = 0;
+    for (const std::string& name : SystemPortNames(m_environment, Spooler())) {
+        if (IsFilePort(name)) {
+            ++position;
+            continue;
+        }
+        if (listed == index) {
+            return name;
+        }
+        ++listed;
+        ++position;
+    }
+    for (int k = 0; position < kPortListPositions; ++k) {
+        const std::string name = UsbSerialPortName(k);
+        if (name.empty()) {
+            break;
+        }
+        if (listed == index) {
+            return OfferedUsbSerialName(name);
+        }
+        ++listed;
+        ++position;
+    }
+    for (int l = 0; position < kPortListPositions; ++l) {
+        const std::string name = RememberedTcpPort(l);
+        if (name.empty()) {
+            break;
+        }
+        if (listed == index) {
+            return name;
+        }
+        ++listed;
+        ++position;
+    }
+    return "";
+}
+
+std::string IOComm::RememberedTcpPort(int index) {
+    if (index < 0) {
+        return "";
+    }
+    uint8_t value[kRememberedTcpSize]{};
+    if (std::unique_ptr<SettingsKey> key = OpenSettingsKey()) {
+        if (!key->ReadBinary(kRememberedTcpValue, value, sizeof value)) {
+            return "";
+        }
+    }
+    const std::vector<std::string> entries = RememberedTcpEntries(value, sizeof value);
+    return static_cast<size_t>(index) < entries.size() ? entries[static_cast<size_t>(index)] : "";
+}
+
+std::string IOComm::ResolveTcpPort(const std::string& name) {
+    if (!name.empty() && name.front() >= '0' && name.front() <= '9') {
+        return name;
+    }
+    const std::vector<SpoolerQueue> queues = Spooler().Queues();
+    for (size_t i = 0; i < queues.size() && i < kSpoolerQueueLimit; ++i) {
+        const SpoolerQueue& queue = queues[i];
+        const std::optional<SocketAddress> address = ParseSocketUri(queue.deviceUri);
+        if (!address || queue.name.empty() || name.compare(0, queue.name.size(), queue.name) != 0) {
+            continue;
+        }
+        return address->host + ":" + std::to_string(address->port);
+    }
+    return "";
+}
+
+}  // namespace kestrel

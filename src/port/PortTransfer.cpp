@@ -1,0 +1,153 @@
+// Output and Input: the locked, retried transfers on top of the single attempts of RawIo.cpp.
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <cstring>
+#include <mutex>
+
+#include "port/IOComm.h"
+#include "port/OpenFailureText.h"
+
+namespace kestrel {
+
+namespace {
+
+constexpr auto kLockWait = std::chrono::milliseconds(10000);
+// USB printer-class devices take and give at most this much per transfer.
+constexpr int kUsbPieceSize = 64;
+constexpr int kMaxWriteFailures = 5;
+constexpr uint32_t kWriteFailureWaitMs = 200;
+constexpr uint32_t kDeviceReopenWaitMs = 2000;
+// Read failures before each further one reopens the port, and the reopen back-off.
+constexpr int kReadFailuresBeforeReopen = 4;
+constexpr uint32_t kRetryDelayStartMs = 200;
+constexpr uint32_t kRetryDelayStepMs = 1000;
+constexpr uint32_t kRetryDelayMaxMs = 8000;
+
+}  // namespace
+
+int IOComm::Output(const uint8_t* bytes, int count) {
+    std::unique_lock lock(m_lock, std::defer_lock);
+    if (!lock.try_lock_for(kLockWait)) {
+        return 0;
+    }
+    m_bytesWritten = 0;
+    if (m_handle == kNullHandle && m_socket == kInvalidSocket) {
+        return 0;
+    }
+    if (m_inputSinceOutput != 0 && m_kind == KindParallel) {
+        Close();
+        Open();
+    }
+    m_inputSinceOutput = 0;
+    if (!IsReady()) {
+        return 0;
+    }
+    int result = 1;
+    int failures = 0;
+    int offset = 0;
+    while (offset < count && failures < kMaxWriteFailures) {
+        int piece = count - offset;
+        if (m_kind == KindUsbPrinter) {
+            piece = std::min(piece, kUsbPieceSize);
+        }
+        uint32_t written = 0;
+        result = WriteRaw(bytes + offset, piece, &written);
+        if (result != 0 && written > 0) {
+            const int advanced = std::min(static_cast<int>(written), piece);
+            m_bytesWritten += advanced;
+            offset += advanced;
+            failures = 0;
+            continue;
+        }
+        // A write that "succeeds" with nothing written makes no progress: it counts as failed,
+        // so the loop ends after five of them like after five errors.
+        result = 0;
+        ++failures;
+        if (failures == kMaxWriteFailures && m_kind == KindDevice) {
+            Close();
+            m_clock.Sleep(kDeviceReopenWaitMs);
+            Open();
+        }
+        m_clock.Sleep(kWriteFailureWaitMs);
+    }
+    if (result == 0) {
+        m_error = 1;
+    }
+    return result;
+}
+
+int IOComm::Input(uint8_t* buffer, int size) {
+    std::unique_lock lock(m_lock, std::defer_lock);
+    if (!lock.try_lock_for(kLockWait)) {
+        return 0;
+    }
+    m_inputSinceOutput = 1;
+    m_lastReadCount = 0;
+    m_lastCount = 0;
+    if (size <= 0 || (m_handle == kNullHandle && m_socket == kInvalidSocket) || !IsReady()) {
+        return 0;
+    }
+    errno = 0;
+    uint32_t count = 0;
+    int result =
+        m_kind == KindUsbPrinter ? ReadUsbWithCarry(buffer, size) : ReadRaw(buffer, size, &count);
+    int readError = errno;
+    if (result == 0 && m_kind != KindUsbPrinter && m_kind != KindTcp) {
+        ++s_readFailures;
+        if (s_readFailures >= kReadFailuresBeforeReopen) {
+            Close();
+            m_clock.Sleep(s_readRetryDelay);
+            s_readRetryDelay += kRetryDelayStepMs;
+            Open();
+            s_readRetryDelay = std::min(s_readRetryDelay, kRetryDelayMaxMs);
+            errno = 0;
+            result = ReadRaw(buffer, size, &count);
+            readError = errno;
+            if (result != 0) {
+                s_readRetryDelay = kRetryDelayStartMs;
+                s_readFailures = 0;
+            }
+        }
+    }
+    if (m_lastCount == 0) {
+        m_error = 1;
+        m_lastError = kInputFailedText + std::to_string(readError);
+    }
+    m_lastReadCount = static_cast<int>(m_lastCount);
+    return m_lastReadCount;
+}
+
+int IOComm::ReadUsbWithCarry(uint8_t* buffer, int size) {
+    int delivered = 0;
+    int result = 1;
+    while (delivered < size) {
+        if (m_carryPos < m_carryCount) {
+            const int take = std::min(m_carryCount - m_carryPos, size - delivered);
+            std::memcpy(buffer + delivered, m_carry + m_carryPos, static_cast<size_t>(take));
+            m_carryPos += take;
+            delivered += take;
+            continue;
+        }
+        uint8_t block[kUsbCarrySize]{};
+        uint32_t got = 0;
+        result = ReadRaw(block, static_cast<int>(sizeof block), &got);
+        if (result == 0 || got == 0) {
+            break;  // nothing more now; an empty success must not spin
+        }
+        const int take = std::min(static_cast<int>(got), size - delivered);
+        std::memcpy(buffer + delivered, block, static_cast<size_t>(take));
+        delivered += take;
+        if (static_cast<int>(got) > take) {
+            std::memset(m_carry, 0, sizeof m_carry);
+            m_carryPos = 0;
+            m_carryCount = static_cast<int>(got) - take;
+            std::memcpy(m_carry, block + take, static_cast<size_t>(m_carryCount));
+        }
+    }
+    m_lastCount = static_cast<uint32_t>(delivered);
+    return result;
+}
+
+}  // namespace kestrel

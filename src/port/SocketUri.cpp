@@ -1,0 +1,66 @@
+#include "port/SocketUri.h"
+
+#include <strings.h>
+
+namespace kestrel {
+
+namespace {
+
+constexpr std::string_view kSocketScheme = "socket://";
+// More digits than this cannot be a port, whatever is kept of them.
+constexpr size_t kMaxPortDigits = 10;
+
+bool HasSocketScheme(std::string_view uri) {
+    return uri.size() >= kSocketScheme.size() &&
+           strncasecmp(uri.data(), kSocketScheme.data(), kSocketScheme.size()) == 0;
+}
+
+}  // namespace
+
+std::optional<SocketAddress> ParseSocketUri(std::string_view uri) {
+    if (!HasSocketScheme(uri)) {
+        return std::nullopt;
+    }
+    std::string_view rest = uri.substr(kSocketScheme.size());
+    rest = rest.substr(0, rest.find_first_of("/?#"));
+    SocketAddress address;
+    std::string_view host = rest;
+    std::string_view port;
+    if (!rest.empty() && rest.front() == '[') {
+        const size_t close = rest.find(']');
+        if (close == std::string_view::npos) {
+            return std::nullopt;
+        }
+        host = rest.substr(1, close - 1);
+        std::string_view after = rest.substr(close + 1);
+        if (!after.empty()) {
+            if (after.front() != ':') {
+                return std::nullopt;
+            }
+            port = after.substr(1);
+        }
+    } else if (const size_t colon = rest.rfind(':'); colon != std::string_view::npos) {
+        host = rest.substr(0, colon);
+        port = rest.substr(colon + 1);
+    }
+    if (host.empty()) {
+        return std::nullopt;
+    }
+    address.host = std::string(host);
+    if (!port.empty()) {
+        if (port.size() > kMaxPortDigits) {
+            return std::nullopt;
+        }
+        uint64_t value = 0;
+        for (const char c : port) {
+            if (c < '0' || c > '9') {
+                return std::nullopt;
+            }
+            value = value * 10 + static_cast<uint64_t>(c - '0');
+        }
+        address.port = static_cast<uint16_t>(value);
+    }
+    return address;
+}
+
+}  // namespace kestrel
