@@ -8,7 +8,7 @@
 #include <cstring>
 
 #include "commlog/RtfReader.h"
-#include "platform/SettingsFile.h"
+#include "platform/AtomicFile.h"
 
 namespace kestrel {
 namespace {
@@ -74,7 +74,7 @@ bool ReadCommLogFile(const std::string& path, std::string* bytes, std::string* e
 }
 
 bool WriteCommLogFile(const std::string& path, const std::string& bytes, std::string* error) {
-    if (!WriteSettingsFileAtomically(path, bytes)) {
+    if (!WriteFileAtomically(path, bytes)) {
         *error = Failure("save the communication log to", path, std::strerror(errno));
         return false;
     }
