@@ -32,6 +32,15 @@ class CKestrelApp {
     CKestrelApp(const CKestrelApp&) = delete;
     CKestrelApp& operator=(const CKestrelApp&) = delete;
 
+    // Instance initialisation: honours "RegServer"/"UnregServer", parses the command line
+    // again and runs the console. Returns false: no message loop follows, the caller goes on
+    // to ExitInstance.
+    virtual bool InitInstance();
+    // Instance exit; returns the process's exit code.
+    virtual int ExitInstance();
+    // Shows the console modally and returns when it closes.
+    virtual void RunConsole();
+
     // Application log and operator messages.
     int WriteAppLog(const std::string& text);
     int ShowMessage(const std::string& text);
@@ -65,10 +74,17 @@ class CKestrelApp {
     int m_factOption = 0;
     int m_silentOption = 0;
     int m_exitOption = 0;
+    // The values of "portsetup" and "handshake" (from the argument's eleventh character on),
+    // kept for the serial setup that acts on them.
+    std::string m_portSetupOption;
+    std::string m_handshakeOption;
+    // What ended start-up before the console: a registration switch.
+    bool m_endedByRegistration = false;
 
   protected:
     Clock& m_clock;
     std::vector<std::string> m_args;
+    std::string m_commandLine;  // the arguments as one line, for the registration scan
 };
 
 }  // namespace kestrel

@@ -4,6 +4,8 @@
 #include <cctype>
 #include <optional>
 
+#include "platform/AsciiText.h"
+
 namespace kestrel {
 namespace {
 
@@ -17,14 +19,6 @@ constexpr uint32_t kHexTypeString = 1;
 constexpr uint32_t kHexTypeBinary = 3;
 constexpr uint32_t kHexTypeDword = 4;
 constexpr std::string_view kHexDigits = "0123456789abcdef";
-
-char LowerAscii(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
-    return text.size() >= prefix.size() && SameValueName(text.substr(0, prefix.size()), prefix);
-}
 
 std::string_view TrimRight(std::string_view text) {
     while (!text.empty() && (text.back() == ' ' || text.back() == '\t' || text.back() == '\r')) {
@@ -344,15 +338,7 @@ void AppendValue(std::string* out, const SettingsValue& value) {
 }  // namespace
 
 bool SameValueName(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) {
-        return false;
-    }
-    for (size_t i = 0; i < a.size(); ++i) {
-        if (LowerAscii(a[i]) != LowerAscii(b[i])) {
-            return false;
-        }
-    }
-    return true;
+    return EqualsNoCase(a, b);
 }
 
 bool IsWritableValueName(std::string_view name) {

@@ -4,6 +4,8 @@
 #include <optional>
 #include <string_view>
 
+#include "platform/AsciiText.h"
+
 namespace kestrel {
 namespace {
 
@@ -18,22 +20,6 @@ struct ShortRate {
 };
 constexpr ShortRate kShortRates[] = {{11, 110},  {15, 150},  {30, 300},  {60, 600},  {12, 1200},
                                      {24, 2400}, {48, 4800}, {96, 9600}, {19, 19200}};
-
-char Upper(char c) {
-    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
-}
-
-bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
-    if (text.size() < prefix.size()) {
-        return false;
-    }
-    for (size_t i = 0; i < prefix.size(); ++i) {
-        if (Upper(text[i]) != Upper(prefix[i])) {
-            return false;
-        }
-    }
-    return true;
-}
 
 void SkipSpaces(std::string_view* text) {
     while (!text->empty() && text->front() == ' ') {
@@ -64,18 +50,18 @@ std::optional<uint8_t> TakeParity(std::string_view* text) {
     if (text->empty()) {
         return std::nullopt;
     }
-    const char letter = Upper(text->front());
+    const char letter = LowerAscii(text->front());
     text->remove_prefix(1);
     switch (letter) {
-        case 'N':
+        case 'n':
             return kNoParity;
-        case 'O':
+        case 'o':
             return kOddParity;
-        case 'E':
+        case 'e':
             return kEvenParity;
-        case 'M':
+        case 'm':
             return kMarkParity;
-        case 'S':
+        case 's':
             return kSpaceParity;
         default:
             return std::nullopt;
@@ -165,7 +151,7 @@ bool BuildOldForm(std::string_view text, DCB* dcb) {
         text.remove_prefix(1);
         SkipSpaces(&text);
         if (!text.empty()) {
-            flow = Upper(text.front());
+            flow = LowerAscii(text.front());
             text.remove_prefix(1);
         }
         SkipSpaces(&text);
@@ -174,8 +160,8 @@ bool BuildOldForm(std::string_view text, DCB* dcb) {
         return false;
     }
     // The flow field, or its absence, sets every flow control member.
-    const bool xonXoff = flow == 'X';
-    const bool hardware = flow == 'P';
+    const bool xonXoff = flow == 'x';
+    const bool hardware = flow == 'p';
     if (flow != 0 && !xonXoff && !hardware) {
         return false;
     }

@@ -1,32 +1,19 @@
 #include "platform/SettingsKey.h"
 
-#include <fcntl.h>
-#include <pwd.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
 
-#include "platform/RegistryText.h"
 #include "platform/AtomicFile.h"
+#include "platform/RegistryText.h"
+#include "platform/UserFolders.h"
 
 namespace kestrel {
 namespace {
 
 constexpr uint32_t kDwordSize = 4;
 constexpr std::string_view kSettingsRelativePath = "Quillon/IOCommKestrel.reg";
-
-std::string HomeFolder() {
-    const char* home = std::getenv("HOME");
-    if (home != nullptr && home[0] != '\0') {
-        return home;
-    }
-    const passwd* entry = getpwuid(getuid());
-    return (entry != nullptr && entry->pw_dir != nullptr) ? entry->pw_dir : "";
-}
 
 // The key as a file: the values are kept in memory and every change is written through. The
 // file (a few kilobytes) is read again before each use, so all open keys, in this process or
@@ -183,18 +170,8 @@ std::string SettingsKey::DefaultPath() {
     if (explicitPath != nullptr && explicitPath[0] != '\0') {
         return explicitPath;
     }
-    std::string base;
-    const char* configHome = std::getenv("XDG_CONFIG_HOME");
-    if (configHome != nullptr && configHome[0] == '/') {
-        base = configHome;
-    } else {
-        const std::string home = HomeFolder();
-        if (home.empty()) {
-            return "";
-        }
-        base = home + "/.config";
-    }
-    return base + "/" + std::string(kSettingsRelativePath);
+    const std::string base = XdgBaseFolder("XDG_CONFIG_HOME", ".config");
+    return base.empty() ? "" : base + "/" + std::string(kSettingsRelativePath);
 }
 
 bool SettingsKey::ReadDword(std::string_view name, uint32_t* value) const {

@@ -5,6 +5,8 @@
 #include <optional>
 #include <string_view>
 
+#include "platform/AsciiText.h"
+
 namespace kestrel {
 namespace {
 
@@ -16,20 +18,6 @@ struct DosFamily {
     std::string_view device;  // under the device folder, numbered from 0
 };
 constexpr DosFamily kFamilies[] = {{"COM", "ttyS"}, {"LPT", "lp"}};
-
-bool SamePrefixNoCase(std::string_view text, std::string_view prefix) {
-    if (text.size() < prefix.size()) {
-        return false;
-    }
-    for (size_t i = 0; i < prefix.size(); ++i) {
-        const char c =
-            (text[i] >= 'a' && text[i] <= 'z') ? static_cast<char>(text[i] - 32) : text[i];
-        if (c != prefix[i]) {
-            return false;
-        }
-    }
-    return true;
-}
 
 // The n of "COMn" (n from 1), or nothing when the rest is not a plain number.
 std::optional<unsigned> PortNumber(std::string_view digits) {
@@ -79,7 +67,7 @@ std::string DeviceForPortName(const std::string& portName, const SettingsKey* ke
         return name;
     }
     for (const DosFamily& family : kFamilies) {
-        if (!SamePrefixNoCase(name, family.prefix)) {
+        if (!StartsWithNoCase(name, family.prefix)) {
             continue;
         }
         const std::optional<unsigned> number =

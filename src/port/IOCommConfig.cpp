@@ -5,6 +5,7 @@
 #include <cstring>
 #include <string_view>
 
+#include "platform/AsciiText.h"
 #include "platform/CommConfigDialog.h"
 #include "platform/SerialPortConfig.h"
 #include "platform/SerialSettingsText.h"
@@ -39,19 +40,9 @@ constexpr uint16_t kXoffLimit = 100;
 constexpr char kXonChar = 0x11;
 constexpr char kXoffChar = 0x13;
 
-bool StartsWithNoCase(std::string_view text, std::string_view prefix, size_t count) {
-    if (text.size() < count || prefix.size() < count) {
-        return false;
-    }
-    for (size_t i = 0; i < count; ++i) {
-        const auto lower = [](char c) {
-            return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-        };
-        if (lower(text[i]) != lower(prefix[i])) {
-            return false;
-        }
-    }
-    return true;
+// The first `count` characters of `prefix`, compared without case.
+bool PrefixMatches(std::string_view text, std::string_view prefix, size_t count) {
+    return StartsWithNoCase(text, prefix.substr(0, count));
 }
 
 bool StartsWith(std::string_view text, std::string_view prefix) {
@@ -139,16 +130,16 @@ void IOComm::ClassifyPort() {
         m_kind = DevicePathKind(m_port, m_environment);
         return;
     }
-    if (StartsWithNoCase(m_port, "COM", 3)) {
+    if (PrefixMatches(m_port, "COM", 3)) {
         m_kind = KindSerial;
     }
-    if (StartsWithNoCase(m_port, "USB", 3)) {
+    if (PrefixMatches(m_port, "USB", 3)) {
         m_kind = KindUsbPrinter;
     }
-    if (StartsWithNoCase(m_port, kDevicePrefix, kDevicePrefixCompared)) {
+    if (PrefixMatches(m_port, kDevicePrefix, kDevicePrefixCompared)) {
         m_kind = KindSerial;
     }
-    if (StartsWithNoCase(m_port, "LPT", 3) && m_port.size() <= kParallelNameMax) {
+    if (PrefixMatches(m_port, "LPT", 3) && m_port.size() <= kParallelNameMax) {
         m_kind = KindParallel;
     }
     if (m_port.find('.') != std::string::npos && m_port.size() >= kTcpNameMin) {
