@@ -292,6 +292,10 @@ FramerCounters SimPrinter::InputCounters() const {
     return total;
 }
 
+size_t SimPrinter::BufferedInput() const {
+    return m_ventrixFramer.Buffered() + m_serialFramer.Buffered() + m_pollScanner.Held();
+}
+
 bool SimPrinter::TakeCrcDamage() {
     if (m_faults.badCrcReplies <= 0) {
         return false;

@@ -57,6 +57,8 @@ class SimPrinter {
     const FaultState& Faults() const { return m_faults; }
     const PrinterCounters& Counters() const { return m_counters; }
     FramerCounters InputCounters() const;
+    // Received bytes held back for the rest of a packet or poll.
+    size_t BufferedInput() const;
     const TicketJob& Job() const { return m_job; }
     PrinterMode Mode() const { return m_settings.mode; }
     void SetMode(PrinterMode mode);
