@@ -1,0 +1,44 @@
+#include "app/CommandLineHelp.h"
+
+namespace kestrel {
+
+std::string HelpText() {
+    return "Usage: kestrel [OPTION]...\n"
+           "Operator and diagnostic console of the Vantor 60 ticket printer.\n"
+           "\n"
+           "Options may start with '-', '/' or neither; case does not matter.\n"
+           "\n"
+           "  ventrix                  keep Ventrix Mode offered (any word starting \"ventr\")\n"
+           "  fact                     factory set-up: Serial Packet Mode on COM1\n"
+           "  s                        silent: no visible window (any word starting with s)\n"
+           "  file:<path>              send the commands in <path> shortly after start-up\n"
+           "  port:<name>              use port <name>: COM3, LPT1, USB001, 10.0.0.25:9100,\n"
+           "                           a print queue, or a device path such as /dev/ttyUSB0\n"
+           "  portsetup:<settings>     serial settings, as 9600,n,8,1 or\n"
+           "                           \"portsetup:baud=9600 parity=n data=8 stop=1\"\n"
+           "  handshake:<none|xon|hardware>\n"
+           "                           flow control of the serial port\n"
+           "  exit                     end after the command file is sent (any word\n"
+           "                           starting with e)\n"
+           "  RegServer                add Kestrel to the desktop's applications, then end\n"
+           "  UnregServer              remove it from there, then end\n"
+           "  --help                   show this help and end\n"
+           "  --version                show the version and end\n"
+           "\n"
+           "Settings: $KESTREL_SETTINGS, else $XDG_CONFIG_HOME/Quillon/IOCommKestrel.reg.\n"
+           "Log: Kestrel.log in the current directory.\n";
+}
+
+std::optional<std::string> InformationRequest(const std::vector<std::string>& args) {
+    for (const std::string& arg : args) {
+        if (arg == "--help" || arg == "-h" || arg == "-?" || arg == "/?") {
+            return HelpText();
+        }
+        if (arg == "--version") {
+            return std::string(kVersionText) + "\n";
+        }
+    }
+    return std::nullopt;
+}
+
+}  // namespace kestrel
