@@ -48,70 +48,73 @@ bool PtyLink::Open(const std::string& linkPath, std::string& error) {
 }
 
 bool PtyLink::Reopen(std::string& error) {
-    ClosePair();
-    if (!OpenPair(error)) {
+    Pair fresh;
+    if (!OpenPair(fresh, error)) {
         return false;
     }
     // Link beside the final name, then rename over it, so the path never dangles.
     const std::string temporary = m_linkPath + kTemporaryLinkSuffix;
     unlink(temporary.c_str());
-    if (symlink(m_slaveName.c_str(), temporary.c_str()) != 0 ||
+    if (symlink(fresh.slaveName.c_str(), temporary.c_str()) != 0 ||
         rename(temporary.c_str(), m_linkPath.c_str()) != 0) {
-        error = SystemError("cannot link '" + m_linkPath + "' to " + m_slaveName);
+        error = SystemError("cannot link '" + m_linkPath + "' to " + fresh.slaveName);
         unlink(temporary.c_str());
-        ClosePair();
+        ClosePair(fresh);
         return false;
     }
+    ClosePair(m_pair);
+    m_pair = fresh;
     return true;
 }
 
-bool PtyLink::OpenPair(std::string& error) {
-    m_master = posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC | O_NONBLOCK);
-    if (m_master < 0) {
+bool PtyLink::OpenPair(Pair& pair, std::string& error) {
+    pair.master = posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC | O_NONBLOCK);
+    if (pair.master < 0) {
         error = SystemError("cannot open a pseudo-terminal");
         return false;
     }
     char name[PATH_MAX];
-    if (grantpt(m_master) != 0 || unlockpt(m_master) != 0 ||
-        ptsname_r(m_master, name, sizeof name) != 0) {
+    if (grantpt(pair.master) != 0 || unlockpt(pair.master) != 0 ||
+        ptsname_r(pair.master, name, sizeof name) != 0) {
         error = SystemError("cannot prepare the pseudo-terminal");
-        ClosePair();
+        ClosePair(pair);
         return false;
     }
-    m_slaveName = name;
-    m_slave = open(name, O_RDWR | O_NOCTTY | O_CLOEXEC);
+    pair.slaveName = name;
+    pair.slave = open(name, O_RDWR | O_NOCTTY | O_CLOEXEC);
     termios settings{};
-    if (m_slave < 0 || tcgetattr(m_slave, &settings) != 0) {
-        error = SystemError("cannot open " + m_slaveName);
-        ClosePair();
+    if (pair.slave < 0 || tcgetattr(pair.slave, &settings) != 0) {
+        error = SystemError("cannot open " + pair.slaveName);
+        ClosePair(pair);
         return false;
     }
     cfmakeraw(&settings);
-    if (tcsetattr(m_slave, TCSANOW, &settings) != 0) {
-        error = SystemError("cannot set " + m_slaveName + " to raw mode");
-        ClosePair();
+    if (tcsetattr(pair.slave, TCSANOW, &settings) != 0) {
+        error = SystemError("cannot set " + pair.slaveName + " to raw mode");
+        ClosePair(pair);
         return false;
     }
     return true;
 }
 
-void PtyLink::ClosePair() {
-    if (m_slave >= 0) {
-        close(m_slave);
-        m_slave = -1;
+void PtyLink::ClosePair(Pair& pair) {
+    if (pair.slave >= 0) {
+        close(pair.slave);
+        pair.slave = -1;
     }
-    if (m_master >= 0) {
-        close(m_master);
-        m_master = -1;
+    if (pair.master >= 0) {
+        close(pair.master);
+        pair.master = -1;
     }
 }
 
 void PtyLink::Close() {
-    if (!m_linkPath.empty() && !m_slaveName.empty() && ReadLink(m_linkPath) == m_slaveName) {
+    if (!m_linkPath.empty() && !m_pair.slaveName.empty() &&
+        ReadLink(m_linkPath) == m_pair.slaveName) {
         unlink(m_linkPath.c_str());
     }
-    ClosePair();
-    m_slaveName.clear();
+    ClosePair(m_pair);
+    m_pair.slaveName.clear();
     m_linkPath.clear();
 }
 
