@@ -148,6 +148,21 @@ TEST_F(VentrixPrinterTest, AJamStopsTheTicketUntilCleared) {
     EXPECT_EQ(StatusAt(kT0 + 12 * kPhase), (PrinterStatus{0x20, 0, 0x08, 0x01, 0x20}));
 }
 
+TEST(PrinterVerboseTest, DecodedPacketsAreLoggedWhenAsked) {
+    std::vector<std::string> lines;
+    SimPrinter printer(PrinterSettings{PrinterMode::Ventrix, kPhase, 0},
+                       [&](const std::string& line) { lines.push_back(line); });
+    printer.Receive(kNull, kT0);
+    std::vector<uint8_t> bad = ConsolePacket(0x12);
+    bad.back() ^= 1;
+    printer.Receive(bad, kT0);
+    printer.Receive(ClearAllPacket(1), kT0);
+    ASSERT_EQ(lines.size(), 3u);
+    EXPECT_EQ(lines[0], "rx null packet");
+    EXPECT_EQ(lines[1].rfind("rx packet with a bad CRC: carries ", 0), 0u) << lines[1];
+    EXPECT_EQ(lines[2], "rx clear-all, sequence 1");
+}
+
 TEST(PrinterPeriodicTest, PeriodicStatusGoesOutUnaskedEveryPeriod) {
     SimPrinter printer(PrinterSettings{PrinterMode::Ventrix, kPhase, 250});
     EXPECT_EQ(printer.NextDeadline(), 1u);

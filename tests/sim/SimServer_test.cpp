@@ -192,6 +192,35 @@ TEST_F(SimServerTest, ASecondConsoleWaitsUntilTheFirstLeaves) {
     EXPECT_EQ(second.ReadVentrixPacket(), kNull);
 }
 
+TEST_F(SimServerTest, PeriodicStatusArrivesUnasked) {
+    SimOptions options = TestOptions();
+    options.printer.periodicMilliseconds = 20;
+    options.faults = {"door-open"};
+    Start(options);
+    Connect();
+    for (int i = 0; i < 2; ++i) {
+        const auto packet = m_console.ReadVentrixPacket();
+        ASSERT_TRUE(packet.has_value());
+        EXPECT_TRUE(VentrixCrcMatches(*packet));
+        EXPECT_EQ(ReadStatusBytes(*packet), (PrinterStatus{0, 0, 0, 0, 0x04}));
+    }
+}
+
+TEST_F(SimServerTest, SmartPollIsAnsweredWithItsRecordsOverTcp) {
+    SimOptions options = TestOptions();
+    options.printer.mode = PrinterMode::Smart;
+    Start(options);
+    Connect();
+    ASSERT_EQ(m_control.Command("jam"), "ok");
+    ASSERT_TRUE(m_console.Send({0x1D, 0x79}));
+    const auto reply = m_console.ReadBytes(340);
+    ASSERT_TRUE(reply.has_value());
+    EXPECT_EQ((*reply)[0], kSmartStatusCode);
+    EXPECT_EQ((*reply)[2], 0x01);  // Ticket Jam
+    EXPECT_EQ((*reply)[83], kSmartStateCode);
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(&(*reply)[84])), "Paper jam");
+}
+
 TEST_F(SimServerTest, NoiseThenAValidPacketIsStillAnswered) {
     Start();
     Connect();
