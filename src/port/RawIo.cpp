@@ -31,6 +31,10 @@ bool IsPending(int error) {
 
 int IOComm::WriteRaw(const uint8_t* bytes, int count, uint32_t* written) {
     *written = 0;
+    if (m_kind != KindTcp && m_handle < 0) {
+        errno = EBADF;  // closed, or a reopen that failed
+        return 0;
+    }
     switch (m_kind) {
         case KindTcp:
             return WriteTcp(bytes, count, written);
@@ -47,6 +51,10 @@ int IOComm::ReadRaw(uint8_t* buffer, int size, uint32_t* count) {
     *count = 0;
     m_lastCount = 0;
     if (size <= 0) {
+        return 0;
+    }
+    if (m_kind != KindTcp && m_handle < 0) {
+        errno = EBADF;
         return 0;
     }
     int result = 0;
@@ -111,6 +119,11 @@ int IOComm::ReadDevice(uint8_t* buffer, int size, uint32_t* count) {
             }
         }
         m_readPending = 0;
+        if (n < 0 && IsPending(errno)) {
+            // Nothing arrived in time: no data, which is not a failure of the device, so an
+            // idle device is not closed and reopened by the read-failure logic of Input.
+            return 1;
+        }
     }
     if (n < 0) {
         return 0;

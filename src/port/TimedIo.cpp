@@ -138,7 +138,7 @@ int ReadWithTimeouts(SystemCalls& sys, int fd, uint8_t* buffer, int size,
             errno = EIO;  // end of file on a hung-up line
             return finish(true);
         }
-        if (++idle >= kMaxIdleRounds || immediate) {
+        if (n == 0 || ++idle >= kMaxIdleRounds || immediate) {
             break;
         }
     }
@@ -164,8 +164,8 @@ int WriteWithTimeouts(SystemCalls& sys, int fd, const uint8_t* bytes, int size,
             *count = static_cast<uint32_t>(written);
             return written > 0 ? 1 : 0;
         }
-        if (++idle >= kMaxIdleRounds) {
-            break;
+        if (n == 0 || ++idle >= kMaxIdleRounds) {
+            break;  // the device takes nothing: the caller counts the attempt as failed
         }
         const int wait = deadline.Remaining();
         if (deadline.Limited() && wait == 0) {
