@@ -1,7 +1,8 @@
 // The settings key: typed values (DWORD, binary, string) whose names compare without regard to
 // case, kept in a registry export file (REGEDIT4 text). Every change is written through at once
 // and atomically, so a crash mid-write leaves the previous file whole. A damaged file reads as
-// missing values; the values that could be read survive the next write.
+// missing values; the values that could be read survive the next write. The file format is
+// described in platform/RegistryText.h.
 #pragma once
 
 #include <cstddef>
@@ -37,8 +38,9 @@ class SettingsKey {
     virtual bool Query(std::string_view name, void* buffer, size_t capacity, size_t* size,
                        SettingsValueType* type) const = 0;
 
-    // Typed conveniences. A DWORD read takes any value of at least 4 bytes, without checking
-    // its type, as the settings reader of the port object expects.
+    // Typed conveniences. A DWORD read takes any value of exactly 4 bytes, without checking
+    // its type, as the settings reader of the port object expects; a shorter or longer value
+    // (a damaged or mistyped one) reads as missing.
     bool ReadDword(std::string_view name, uint32_t* value) const;
     // Reads a value of at most `capacity` bytes (a longer one fails, as the registry's read
     // does); `size` (optional) receives the count copied.

@@ -1,3 +1,6 @@
+#include <locale.h>
+#include <time.h>
+
 #include <chrono>
 #include <ctime>
 #include <thread>
@@ -21,12 +24,17 @@ class RealClock : public Clock {
         std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
     }
 
+    // Day and month names stay English whatever locale the window system sets up, so the
+    // log reads the same everywhere.
     std::string FormatLocalTime(const char* format) override {
         const std::time_t now = std::time(nullptr);
         std::tm local{};
         localtime_r(&now, &local);
         char text[kTimeTextSize];
-        const size_t length = std::strftime(text, sizeof text, format, &local);
+        static const locale_t cLocale = newlocale(LC_ALL_MASK, "C", locale_t{});
+        const size_t length = cLocale != locale_t{}
+                                  ? strftime_l(text, sizeof text, format, &local, cLocale)
+                                  : std::strftime(text, sizeof text, format, &local);
         return std::string(text, length);
     }
 };
