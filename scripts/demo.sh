@@ -34,8 +34,11 @@ if [ -z "$address" ]; then
 fi
 echo "Simulated Vantor 60 listening on $address and on the serial port $run_dir/vantor"
 
-# The demo keeps its own settings, so it neither reads nor changes the user's.
+# The demo keeps its own settings, so it neither reads nor changes the user's; COM1 is the
+# simulator's serial port.
 export KESTREL_SETTINGS="$run_dir/IOCommKestrel.reg"
+printf 'REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Quillon\\IOCommKestrel]\n"COM1"="%s"\n' \
+    "$run_dir/vantor" >"$KESTREL_SETTINGS"
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
     echo "No display found: the console runs on Qt's offscreen platform (Ctrl+C ends it)."
     export QT_QPA_PLATFORM=offscreen
