@@ -1,0 +1,76 @@
+// A listening socket on the loopback interface, standing for the printer in TCP/IP tests.
+#pragma once
+
+#include <arpa/inet.h>
+#include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <string>
+
+namespace kestrel::testing {
+
+class LoopbackPrinter {
+  public:
+    LoopbackPrinter() {
+        m_listener = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        bind(m_listener, reinterpret_cast<sockaddr*>(&address), sizeof address);
+        listen(m_listener, 4);
+        socklen_t length = sizeof address;
+        getsockname(m_listener, reinterpret_cast<sockaddr*>(&address), &length);
+        m_port = ntohs(address.sin_port);
+    }
+    ~LoopbackPrinter() {
+        CloseConnection();
+        close(m_listener);
+    }
+
+    uint16_t Port() const { return m_port; }
+    std::string Address() const { return "127.0.0.1:" + std::to_string(m_port); }
+
+    bool Accept() {
+        pollfd entry{m_listener, POLLIN, 0};
+        if (poll(&entry, 1, 2000) <= 0) {
+            return false;
+        }
+        m_connection = accept4(m_listener, nullptr, nullptr, SOCK_CLOEXEC);
+        return m_connection >= 0;
+    }
+    void CloseConnection() {
+        if (m_connection >= 0) {
+            close(m_connection);
+            m_connection = -1;
+        }
+    }
+    std::string Receive(size_t expected) {
+        std::string text;
+        for (int round = 0; round < 100 && text.size() < expected; ++round) {
+            pollfd entry{m_connection, POLLIN, 0};
+            if (poll(&entry, 1, 50) > 0) {
+                char buffer[4096];
+                const ssize_t n = recv(m_connection, buffer, sizeof buffer, 0);
+                if (n <= 0) {
+                    break;
+                }
+                text.append(buffer, static_cast<size_t>(n));
+            }
+        }
+        return text;
+    }
+    void Send(const std::string& text) {
+        ASSERT_EQ(send(m_connection, text.data(), text.size(), MSG_NOSIGNAL),
+                  static_cast<ssize_t>(text.size()));
+    }
+
+  private:
+    int m_listener = -1;
+    int m_connection = -1;
+    uint16_t m_port = 0;
+};
+
+}  // namespace kestrel::testing
