@@ -1,28 +1,21 @@
 #include "commlog/CommLogRenderer.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 
+#include "commlog/CommLogDocument.h"
 #include "notation/ControlCodeTable.h"
 
 namespace kestrel {
 namespace {
-
-constexpr std::string_view kHeader =
-    "{\\rtf1\\ansi\\ansicpg1252\\deff0\\deflang1033\\deflangfe1033{\\fonttbl{\\f0\\froman\\fprq2"
-    "\\fcharset0 Courier New;}}{\\colortbl ;\\red255\\green0\\blue0;\\red51\\green153\\blue102;"
-    "\\red0\\green0\\blue255;\\red255\\green255\\blue0;\\red255\\green153\\blue0;}{\\*\\generator "
-    "Msftedit 5.41.15.1507;}\\viewkind4\\uc1\\pard\\cf1\\f0\\fs16 ";
-constexpr std::string_view kRowEnd = " \\par ";
-constexpr std::string_view kBlockEnd = " \\par  \\par ";
-constexpr std::string_view kTrailer = " \\par }";
 
 constexpr std::string_view kRowColour[] = {"\\cf2 ", "\\cf3 "};  // sent row, received row
 constexpr std::string_view kTimeColour = "\\cf1 ";
 constexpr std::string_view kBoldOn = "\\b ";
 constexpr std::string_view kBoldOff = "\\b0 ";
 constexpr std::string_view kHexOwnTail = "\\b0 ..";
-constexpr std::string_view kHexOtherCell = "....";
+constexpr std::string_view kHexOtherDots = "....";
 constexpr std::string_view kDots = "......";
 constexpr std::string_view kSpaces = "      ";
 constexpr char kUpperHex[] = "0123456789ABCDEF";
@@ -42,11 +35,58 @@ constexpr int kByteMask = 0xFF;
 // most kBlockWidthLimit + 1 cells.
 constexpr size_t kMaxCellBytes = 18;
 constexpr size_t kRowCapacity = kMaxCellBytes * (kBlockWidthLimit + 1);
-constexpr size_t kMaxBlockBytes = 3 * kRowCapacity + 2 * kRowEnd.size() + kBlockEnd.size();
+constexpr size_t kMaxBlockBytes =
+    3 * kRowCapacity + 2 * kCommLogRowEnd.size() + kCommLogBlockEnd.size();
 // What a record adds on average in the hexadecimal form, to size the buffer in one step.
 constexpr size_t kTypicalRecordBytes = 36;
 
 enum Row { kSentRow = 0, kReceivedRow = 1, kTimeRow = 2, kRowCount = 3 };
+
+constexpr size_t kColourCodeBytes = 5;  // "\cfN "
+static_assert(kRowColour[0].size() == kColourCodeBytes && kTimeColour.size() == kColourCodeBytes);
+
+// Every hexadecimal cell of a byte's own row, whole ("\cf2 \b 1B\b0 .."), so a cell is one copy.
+constexpr size_t kHexOwnCellBytes = 16;
+using HexOwnCells = std::array<std::array<std::array<char, kHexOwnCellBytes>, 256>, 2>;
+constexpr HexOwnCells MakeHexOwnCells() {
+    HexOwnCells cells{};
+    for (int row = 0; row < 2; ++row) {
+        for (int value = 0; value < 256; ++value) {
+            auto& cell = cells[row][value];
+            size_t at = 0;
+            for (const std::string_view part : {kRowColour[row], kBoldOn}) {
+                for (const char c : part) {
+                    cell[at++] = c;
+                }
+            }
+            cell[at++] = kUpperHex[value >> 4];
+            cell[at++] = kUpperHex[value & 0xF];
+            for (const char c : kHexOwnTail) {
+                cell[at++] = c;
+            }
+        }
+    }
+    return cells;
+}
+constexpr HexOwnCells kHexOwnCells = MakeHexOwnCells();
+
+// The other row's cell, by the row it is written to: "\cf2 ...." or "\cf3 ....".
+constexpr size_t kHexOtherCellBytes = 9;
+using HexOtherCells = std::array<std::array<char, kHexOtherCellBytes>, 2>;
+constexpr HexOtherCells MakeHexOtherCells() {
+    HexOtherCells cells{};
+    for (int row = 0; row < 2; ++row) {
+        size_t at = 0;
+        for (const std::string_view part : {kRowColour[row], kHexOtherDots}) {
+            for (const char c : part) {
+                cells[row][at++] = c;
+            }
+        }
+    }
+    return cells;
+}
+constexpr HexOtherCells kHexOtherCells = MakeHexOtherCells();
+constexpr size_t kTimeCellBytes = 9;  // "\cf1 xxx "
 
 inline char* Put(char* out, std::string_view text) {
     std::memcpy(out, text.data(), text.size());
@@ -63,17 +103,18 @@ class Block {
     int Width() const { return m_width; }
 
     void AddHexCell(uint8_t value, Row own, uint64_t delta) {
-        char* out = OwnCellStart(own);
-        *out++ = kUpperHex[value >> 4];
-        *out++ = kUpperHex[value & 0xF];
-        m_end[own] = Put(out, kHexOwnTail);
-        m_end[Other(own)] = Put(Put(m_end[Other(own)], kRowColour[Other(own)]), kHexOtherCell);
-        out = Put(m_end[kTimeRow], kTimeColour);
-        *out++ = kLowerHex[(delta >> 8) & 0xF];
-        *out++ = kLowerHex[(delta >> 4) & 0xF];
-        *out++ = kLowerHex[delta & 0xF];
-        *out++ = ' ';
-        m_end[kTimeRow] = out;
+        std::memcpy(m_end[own], kHexOwnCells[own][value].data(), kHexOwnCellBytes);
+        m_end[own] += kHexOwnCellBytes;
+        const Row other = Other(own);
+        std::memcpy(m_end[other], kHexOtherCells[other].data(), kHexOtherCellBytes);
+        m_end[other] += kHexOtherCellBytes;
+        char* out = m_end[kTimeRow];
+        std::memcpy(out, kTimeColour.data(), kColourCodeBytes);
+        out[kColourCodeBytes] = kLowerHex[(delta >> 8) & 0xF];
+        out[kColourCodeBytes + 1] = kLowerHex[(delta >> 4) & 0xF];
+        out[kColourCodeBytes + 2] = kLowerHex[delta & 0xF];
+        out[kColourCodeBytes + 3] = ' ';
+        m_end[kTimeRow] = out + kTimeCellBytes;
         m_width += kHexCellWidth;
     }
 
@@ -99,8 +140,9 @@ class Block {
             *out++ = '>';
         }
         m_end[own] = Put(out, kBoldOff);
-        m_end[Other(own)] =
-            Put(Put(m_end[Other(own)], kRowColour[Other(own)]), kDots.substr(0, width));
+        const Row other = Other(own);
+        std::memcpy(m_end[other], kRowColour[other].data(), kColourCodeBytes);
+        m_end[other] = Put(m_end[other] + kColourCodeBytes, kDots.substr(0, width));
         m_end[kTimeRow] = Put(m_end[kTimeRow], kSpaces.substr(0, width));
         m_width += static_cast<int>(width);
     }
@@ -108,9 +150,9 @@ class Block {
     // Appends the block at `size` in `buffer` (which has room) and empties it.
     size_t AppendTo(char* buffer, size_t size) {
         char* out = buffer + size;
-        out = Put(Put(out, Text(kSentRow)), kRowEnd);
-        out = Put(Put(out, Text(kReceivedRow)), kRowEnd);
-        out = Put(Put(out, Text(kTimeRow)), kBlockEnd);
+        out = Put(Put(out, Text(kSentRow)), kCommLogRowEnd);
+        out = Put(Put(out, Text(kReceivedRow)), kCommLogRowEnd);
+        out = Put(Put(out, Text(kTimeRow)), kCommLogBlockEnd);
         for (int row = 0; row < kRowCount; ++row) {
             m_end[row] = m_rows[row];
         }
@@ -121,7 +163,10 @@ class Block {
   private:
     static Row Other(Row own) { return own == kSentRow ? kReceivedRow : kSentRow; }
 
-    char* OwnCellStart(Row own) { return Put(Put(m_end[own], kRowColour[own]), kBoldOn); }
+    char* OwnCellStart(Row own) {
+        std::memcpy(m_end[own], kRowColour[own].data(), kColourCodeBytes);
+        return Put(m_end[own] + kColourCodeBytes, kBoldOn);
+    }
 
     std::string_view Text(int row) const {
         return {m_rows[row], static_cast<size_t>(m_end[row] - m_rows[row])};
@@ -158,10 +203,10 @@ int CommLogRenderer::Render(int force, TrafficCapture& capture, int hexDisplay, 
     const int start = std::max(capture.m_trafficFirstShown, 0);
 
     const size_t records = static_cast<size_t>(std::max(end - start, 0));
-    char* out =
-        Reserve(m_buffer, 0,
-                kHeader.size() + records * kTypicalRecordBytes + kMaxBlockBytes + kTrailer.size());
-    size_t size = static_cast<size_t>(Put(out, kHeader) - out);
+    char* out = Reserve(m_buffer, 0,
+                        kCommLogHeader.size() + records * kTypicalRecordBytes + kMaxBlockBytes +
+                            kCommLogTrailer.size());
+    size_t size = static_cast<size_t>(Put(out, kCommLogHeader) - out);
 
     Block block;
     for (int i = start; i < end; ++i) {
@@ -182,9 +227,9 @@ int CommLogRenderer::Render(int force, TrafficCapture& capture, int hexDisplay, 
             size = block.AppendTo(Reserve(m_buffer, size, kMaxBlockBytes), size);
         }
     }
-    size = block.AppendTo(Reserve(m_buffer, size, kMaxBlockBytes + kTrailer.size()), size);
+    size = block.AppendTo(Reserve(m_buffer, size, kMaxBlockBytes + kCommLogTrailer.size()), size);
     out = m_buffer.data();
-    m_documentSize = static_cast<size_t>(Put(out + size, kTrailer) - out);
+    m_documentSize = static_cast<size_t>(Put(out + size, kCommLogTrailer) - out);
 
     if (pane != nullptr) {
         pane->SetDocument(Document());

@@ -5,6 +5,8 @@
 #include <iterator>
 #include <vector>
 
+#include "commlog/CommLogDocument.h"
+#include "commlog/CommLogDocumentReader.h"
 #include "commlog/Cp1252.h"
 #include "commlog/StyledTextBuilder.h"
 
@@ -369,7 +371,15 @@ bool ReadRtf(std::string_view rtf, StyledText& out, std::string* error) {
         *error = "The file is not an RTF document.";
         return false;
     }
-    RtfParser(rtf, out).Run();
+    // The header's colour table and the style it leaves, as the general reader sees them.
+    static const StyledText header = [] {
+        StyledText content;
+        RtfParser(std::string(kCommLogHeader) + "x", content).Run();
+        return content;
+    }();
+    if (!ReadCommLogDocument(rtf, header, out)) {
+        RtfParser(rtf, out).Run();
+    }
     return true;
 }
 

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "commlog/CommLogDocument.h"
 #include "commlog/CommLogRenderer.h"
 #include "commlog/CommLogTestData.h"
 
@@ -220,6 +221,64 @@ TEST(StyledText, FindsLinesAndRunsByOffset) {
     EXPECT_EQ(StyleAt(text, 0), (Style{0, 0}));
     EXPECT_EQ(StyleAt(text, 3), (Style{0, 1}));
     EXPECT_EQ(StyleAt(text, 100), (Style{0, 1}));
+}
+
+}  // namespace
+}  // namespace kestrel
+
+namespace kestrel {
+namespace {
+
+// The general reader's result for an own document: the same document with a generator name the
+// fast reader does not know (the general reader skips that group either way).
+StyledText ReadGenerally(std::string_view document) {
+    std::string changed(document);
+    const size_t at = changed.find("Msftedit");
+    EXPECT_NE(at, std::string::npos);
+    changed.replace(at, 8, "Other");
+    return Read(changed);
+}
+
+void ExpectSameContent(const StyledText& fast, const StyledText& general) {
+    EXPECT_EQ(fast.text, general.text);
+    EXPECT_EQ(fast.lineStarts, general.lineStarts);
+    EXPECT_EQ(fast.longestLine, general.longestLine);
+    ASSERT_EQ(fast.runs.size(), general.runs.size());
+    for (size_t i = 0; i < fast.runs.size(); ++i) {
+        EXPECT_EQ(fast.runs[i].start, general.runs[i].start) << i;
+        EXPECT_EQ(fast.runs[i].colour, general.runs[i].colour) << i;
+        EXPECT_EQ(fast.runs[i].bold, general.runs[i].bold) << i;
+    }
+    ASSERT_EQ(fast.colours.size(), general.colours.size());
+    for (size_t i = 0; i < fast.colours.size(); ++i) {
+        EXPECT_EQ(fast.colours[i].red, general.colours[i].red);
+        EXPECT_EQ(fast.colours[i].green, general.colours[i].green);
+        EXPECT_EQ(fast.colours[i].blue, general.colours[i].blue);
+        EXPECT_EQ(fast.colours[i].automatic, general.colours[i].automatic);
+    }
+}
+
+TEST(RtfReader, OwnDocumentsReadAlikeOnTheFastAndTheGeneralWay) {
+    auto capture = MakeCapture();
+    for (int i = 0; i < 2000; ++i) {
+        capture->Record(static_cast<uint8_t>(i), static_cast<uint32_t>(i * 37),
+                        (i / 3) % 2 == 0 ? TrafficSent : TrafficReceived);
+    }
+    CommLogRenderer renderer;
+    for (const int hexDisplay : {1, 0}) {
+        renderer.Render(1, *capture, hexDisplay, 0, nullptr);
+        ExpectSameContent(Read(renderer.Document()), ReadGenerally(renderer.Document()));
+    }
+    auto empty = MakeCapture();
+    renderer.Render(1, *empty, 1, 0, nullptr);
+    ExpectSameContent(Read(renderer.Document()), ReadGenerally(renderer.Document()));
+}
+
+TEST(RtfReader, OwnHeaderWithOtherContentStillReadsInFull) {
+    const std::string header(kCommLogHeader);
+    EXPECT_EQ(Read(header + R"(a\tab b{\b c}\'41\u66?d \par }tail)").text, "a       bcABd \n");
+    EXPECT_EQ(Read(header + R"(ab\par cd)").text, "ab\ncd");  // truncated
+    EXPECT_EQ(Read(header + "a} }").text, "a");
 }
 
 }  // namespace
