@@ -108,9 +108,32 @@ int ReadWithTimeouts(SystemCalls& sys, int fd, uint8_t* buffer, int size,
         *count = static_cast<uint32_t>(got);
         return failed && got == 0 ? 0 : 1;
     };
+    // Bytes already waiting are taken without a wait: one system call per read in the usual
+    // case of the status read loop.
     while (got < size) {
-        int wait = immediate ? 0 : deadline.Remaining();
-        if (!immediate && got > 0 && useInterval) {
+        const ssize_t n = sys.Read(fd, buffer + got, static_cast<size_t>(size - got));
+        if (n > 0) {
+            got += static_cast<int>(n);
+            idle = 0;
+            continue;
+        }
+        if (n < 0 && !IsTransient(errno)) {
+            return finish(true);
+        }
+        if (n == 0) {
+            // End of file: on a hung-up line that is a failure, otherwise just no more data.
+            short revents = 0;
+            if (WaitForDescriptor(sys, fd, POLLIN, 0, &revents) > 0 && (revents & POLLHUP) != 0) {
+                errno = EIO;
+                return finish(true);
+            }
+            break;
+        }
+        if (immediate || ++idle >= kMaxIdleRounds) {
+            break;
+        }
+        int wait = deadline.Remaining();
+        if (got > 0 && useInterval) {
             wait = MinWait(wait, interval);
         }
         short revents = 0;
@@ -124,22 +147,6 @@ int ReadWithTimeouts(SystemCalls& sys, int fd, uint8_t* buffer, int size,
         if (IsBroken(revents, POLLIN)) {
             errno = EIO;
             return finish(true);
-        }
-        const ssize_t n = sys.Read(fd, buffer + got, static_cast<size_t>(size - got));
-        if (n > 0) {
-            got += static_cast<int>(n);
-            idle = 0;
-            continue;
-        }
-        if (n < 0 && !IsTransient(errno)) {
-            return finish(true);
-        }
-        if (n == 0 && (revents & POLLHUP) != 0) {
-            errno = EIO;  // end of file on a hung-up line
-            return finish(true);
-        }
-        if (n == 0 || ++idle >= kMaxIdleRounds || immediate) {
-            break;
         }
     }
     return finish(false);

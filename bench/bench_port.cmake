@@ -1,0 +1,6 @@
+# The port's hot paths: one-byte Receive calls against plain reads on the same pseudo-terminal,
+# and a 1 MB Output over loopback TCP against a plain send loop.
+add_executable(bench_port ${CMAKE_CURRENT_SOURCE_DIR}/bench_port.cpp)
+target_link_libraries(bench_port PRIVATE kestrel_app benchmark::benchmark)
+target_include_directories(bench_port PRIVATE ${PROJECT_SOURCE_DIR}/src)
+kestrel_warnings(bench_port)
