@@ -2,5 +2,5 @@
 # and a 1 MB Output over loopback TCP against a plain send loop.
 add_executable(bench_port ${CMAKE_CURRENT_SOURCE_DIR}/bench_port.cpp)
 target_link_libraries(bench_port PRIVATE kestrel_app benchmark::benchmark)
-target_include_directories(bench_port PRIVATE ${PROJECT_SOURCE_DIR}/src)
+target_include_directories(bench_port PRIVATE ${PROJECT_SOURCE_DIR}/src ${PROJECT_SOURCE_DIR}/tests)
 kestrel_warnings(bench_port)

@@ -5,18 +5,14 @@
 //
 // Run: build/bench/bench_port   (it works in a temporary folder and settings file of its own)
 
-#include <arpa/inet.h>
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
-#include <netinet/in.h>
 #include <poll.h>
 #include <stdlib.h>
 #include <sys/ioctl.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
-#include <atomic>
-#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <memory>
@@ -26,6 +22,7 @@
 
 #include "app/CKestrelApp.h"
 #include "platform/SettingsKey.h"
+#include "port/LoopbackPrinter.h"
 
 namespace kestrel {
 namespace {
@@ -89,7 +86,9 @@ PtyReceiveBench& PtyFixture() {
     return *g_ptyFixture;
 }
 
-void BM_ReceiveOneByteAtATime(benchmark::State& state) {
+// 1,000 one-byte reads per iteration, each by `readOne`, with the bytes put in place untimed.
+template <typename ReadOne>
+void RunOneByteReads(benchmark::State& state, ReadOne readOne) {
     PtyReceiveBench& fixture = PtyFixture();
     if (!fixture.Ready()) {
         state.SkipWithError("COM5 did not open");
@@ -101,29 +100,23 @@ void BM_ReceiveOneByteAtATime(benchmark::State& state) {
         fixture.Fill();
         state.ResumeTiming();
         for (int i = 0; i < kWaitingBytes; ++i) {
-            benchmark::DoNotOptimize(fixture.App().Receive(&byte, 1));
+            benchmark::DoNotOptimize(readOne(fixture, &byte));
         }
     }
     state.SetItemsProcessed(state.iterations() * kWaitingBytes);
 }
+
+void BM_ReceiveOneByteAtATime(benchmark::State& state) {
+    RunOneByteReads(state, [](PtyReceiveBench& fixture, uint8_t* byte) {
+        return fixture.App().Receive(byte, 1);
+    });
+}
 BENCHMARK(BM_ReceiveOneByteAtATime);
 
 void BM_PlainOneByteReads(benchmark::State& state) {
-    PtyReceiveBench& fixture = PtyFixture();
-    if (!fixture.Ready()) {
-        state.SkipWithError("COM5 did not open");
-        return;
-    }
-    uint8_t byte = 0;
-    for (auto _ : state) {
-        state.PauseTiming();
-        fixture.Fill();
-        state.ResumeTiming();
-        for (int i = 0; i < kWaitingBytes; ++i) {
-            benchmark::DoNotOptimize(read(fixture.Descriptor(), &byte, 1));
-        }
-    }
-    state.SetItemsProcessed(state.iterations() * kWaitingBytes);
+    RunOneByteReads(state, [](PtyReceiveBench& fixture, uint8_t* byte) {
+        return read(fixture.Descriptor(), byte, 1);
+    });
 }
 BENCHMARK(BM_PlainOneByteReads);
 
@@ -131,29 +124,18 @@ BENCHMARK(BM_PlainOneByteReads);
 class TcpOutputBench {
   public:
     TcpOutputBench() : m_data(kOutputBytes, 0xA5) {
-        m_listener = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        bind(m_listener, reinterpret_cast<sockaddr*>(&address), sizeof address);
-        listen(m_listener, 1);
-        socklen_t length = sizeof address;
-        getsockname(m_listener, reinterpret_cast<sockaddr*>(&address), &length);
-        m_reader = std::thread([this] {
-            const int connection = accept(m_listener, nullptr, nullptr);
-            std::vector<uint8_t> sink(256 * 1024);
-            while (recv(connection, sink.data(), sink.size(), 0) > 0) {
-            }
-            close(connection);
-        });
         m_port = std::make_unique<IOComm>();
-        m_port->Open("127.0.0.1:" + std::to_string(ntohs(address.sin_port)), "", 0);
+        m_port->Open(m_printer.Address(), "", 0);
         m_port->SetTimeouts(1000, 10);  // as before a ticket or file is sent
+        if (m_printer.Accept()) {
+            m_reader = std::thread([this] { m_printer.DrainUntilClosed(); });
+        }
     }
     ~TcpOutputBench() {
         m_port->Close();
-        m_reader.join();
-        close(m_listener);
+        if (m_reader.joinable()) {
+            m_reader.join();
+        }
     }
 
     bool Ready() const { return m_port->m_socket >= 0; }
@@ -162,7 +144,7 @@ class TcpOutputBench {
 
   private:
     std::vector<uint8_t> m_data;
-    int m_listener = -1;
+    testing::LoopbackPrinter m_printer;
     std::thread m_reader;
     std::unique_ptr<IOComm> m_port;
 };

@@ -136,6 +136,7 @@ class IOComm {
     void RememberTcpAddress(const std::string& address);
     int ApplyCommTimeouts();
     int ModemStatusReady();
+    void ReopenAfterBackOff(uint32_t& delay);
     int ReadUsbWithCarry(uint8_t* buffer, int size);
     int WriteDevice(const uint8_t* bytes, int count, uint32_t* written);
     int ReadDevice(uint8_t* buffer, int size, uint32_t* count);

@@ -38,38 +38,41 @@ SpoolerPorts& IOComm::Spooler() {
 std::string IOComm::GetPortName(int index) {
     int position = 0;
     int listed = 0;
-    for (const std::string& name : SystemPortNames(m_environment, Spooler())) {
-        if (IsFilePort(name)) {
-            ++position;
-            continue;
-        }
+    std::string found;
+    // Counts one offered name; true when it is the one asked for.
+    const auto offer = [&](const std::string& name) {
         if (listed == index) {
-            return name;
+            found = name;
+            return true;
         }
         ++listed;
         ++position;
+        return false;
+    };
+    for (const std::string& name : SystemPortNames(m_environment, Spooler())) {
+        if (IsFilePort(name)) {
+            ++position;
+        } else if (offer(name)) {
+            return found;
+        }
     }
     for (int k = 0; position < kPortListPositions; ++k) {
         const std::string name = UsbSerialPortName(k);
         if (name.empty()) {
             break;
         }
-        if (listed == index) {
-            return OfferedUsbSerialName(name);
+        if (offer(OfferedUsbSerialName(name))) {
+            return found;
         }
-        ++listed;
-        ++position;
     }
     for (int l = 0; position < kPortListPositions; ++l) {
         const std::string name = RememberedTcpPort(l);
         if (name.empty()) {
             break;
         }
-        if (listed == index) {
-            return name;
+        if (offer(name)) {
+            return found;
         }
-        ++listed;
-        ++position;
     }
     return "";
 }

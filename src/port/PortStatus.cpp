@@ -10,6 +10,7 @@
 
 #include "port/DebugMode.h"
 #include "port/IOComm.h"
+#include "port/PortLimits.h"
 #include "port/SystemCalls.h"
 #include "port/TimedIo.h"
 
@@ -17,11 +18,6 @@ namespace kestrel {
 
 namespace {
 
-constexpr uint32_t kSocketTimeoutFloor = 100;
-constexpr int kStatusFailuresBeforeReopen = 4;
-constexpr uint32_t kRetryDelayStartMs = 200;
-constexpr uint32_t kRetryDelayStepMs = 1000;
-constexpr uint32_t kRetryDelayMaxMs = 8000;
 // What InputPending says when the output queue cannot be read, or a device is not ready.
 constexpr int kPendingUnknown = 200;
 constexpr int kPendingNotReady = -2;
@@ -84,14 +80,10 @@ int IOComm::ModemStatusReady() {
     int lines = 0;
     if (sys.Ioctl(static_cast<int>(m_handle), TIOCMGET, &lines) != 0) {
         ++s_statusFailures;
-        if (s_statusFailures < kStatusFailuresBeforeReopen) {
+        if (s_statusFailures < kFailuresBeforeReopen) {
             return 0;
         }
-        Close();
-        m_clock.Sleep(s_statusRetryDelay);
-        s_statusRetryDelay += kRetryDelayStepMs;
-        Open();
-        s_statusRetryDelay = std::min(s_statusRetryDelay, kRetryDelayMaxMs);
+        ReopenAfterBackOff(s_statusRetryDelay);
         if (sys.Ioctl(static_cast<int>(m_handle), TIOCMGET, &lines) != 0) {
             return 0;
         }
@@ -99,6 +91,14 @@ int IOComm::ModemStatusReady() {
         s_statusFailures = 0;
     }
     return (lines & TIOCM_DSR) != 0 ? 1 : 0;
+}
+
+void IOComm::ReopenAfterBackOff(uint32_t& delay) {
+    Close();
+    m_clock.Sleep(delay);
+    delay += kRetryDelayStepMs;
+    Open();
+    delay = std::min(delay, kRetryDelayMaxMs);
 }
 
 int IOComm::InputPending() {

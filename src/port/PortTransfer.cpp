@@ -8,6 +8,7 @@
 
 #include "port/IOComm.h"
 #include "port/OpenFailureText.h"
+#include "port/PortLimits.h"
 
 namespace kestrel {
 
@@ -19,11 +20,6 @@ constexpr int kUsbPieceSize = 64;
 constexpr int kMaxWriteFailures = 5;
 constexpr uint32_t kWriteFailureWaitMs = 200;
 constexpr uint32_t kDeviceReopenWaitMs = 2000;
-// Read failures before each further one reopens the port, and the reopen back-off.
-constexpr int kReadFailuresBeforeReopen = 4;
-constexpr uint32_t kRetryDelayStartMs = 200;
-constexpr uint32_t kRetryDelayStepMs = 1000;
-constexpr uint32_t kRetryDelayMaxMs = 8000;
 
 }  // namespace
 
@@ -96,12 +92,8 @@ int IOComm::Input(uint8_t* buffer, int size) {
     int readError = errno;
     if (result == 0 && m_kind != KindUsbPrinter && m_kind != KindTcp) {
         ++s_readFailures;
-        if (s_readFailures >= kReadFailuresBeforeReopen) {
-            Close();
-            m_clock.Sleep(s_readRetryDelay);
-            s_readRetryDelay += kRetryDelayStepMs;
-            Open();
-            s_readRetryDelay = std::min(s_readRetryDelay, kRetryDelayMaxMs);
+        if (s_readFailures >= kFailuresBeforeReopen) {
+            ReopenAfterBackOff(s_readRetryDelay);
             errno = 0;
             result = ReadRaw(buffer, size, &count);
             readError = errno;

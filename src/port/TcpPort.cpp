@@ -8,6 +8,7 @@
 #include <cstdlib>
 
 #include "port/IOComm.h"
+#include "port/PortLimits.h"
 #include "port/RememberedTcpText.h"
 #include "port/SocketWait.h"
 #include "port/SystemCalls.h"
@@ -17,7 +18,6 @@ namespace kestrel {
 namespace {
 
 constexpr size_t kPortDigitsMax = 5;
-constexpr uint32_t kSocketTimeoutFloor = 100;
 constexpr int kIoFlags = MSG_NOSIGNAL | MSG_DONTWAIT;
 
 // The IPv4 address of a host text: dotted numbers, else the name looked up.

@@ -7,6 +7,7 @@
 
 #include "app/CKestrelApp.h"
 #include "port/LoopbackPrinter.h"
+#include "port/PeerReader.h"
 #include "port/PortTestSupport.h"
 #include "status/Crc16.h"
 #include "status/PrinterMode.h"
@@ -53,18 +54,8 @@ class TransmitTest : public ::testing::Test {
     }
 
     Bytes Received(size_t expected) {
-        Bytes bytes;
-        for (int round = 0; round < 100 && bytes.size() < expected; ++round) {
-            pollfd entry{m_pty.Master(), POLLIN, 0};
-            if (poll(&entry, 1, 50) > 0) {
-                uint8_t buffer[512];
-                const ssize_t n = read(m_pty.Master(), buffer, sizeof buffer);
-                if (n > 0) {
-                    bytes.insert(bytes.end(), buffer, buffer + n);
-                }
-            }
-        }
-        return bytes;
+        const std::string text = testing::ReadFromPeer(m_pty.Master(), expected);
+        return Bytes(text.begin(), text.end());
     }
 
     // The records of the capture from `first` on, as values of one direction.

@@ -2,13 +2,14 @@
 #pragma once
 
 #include <arpa/inet.h>
-#include <gtest/gtest.h>
 #include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
 #include <string>
+
+#include "port/PeerReader.h"
 
 namespace kestrel::testing {
 
@@ -47,24 +48,16 @@ class LoopbackPrinter {
             m_connection = -1;
         }
     }
-    std::string Receive(size_t expected) {
-        std::string text;
-        for (int round = 0; round < 100 && text.size() < expected; ++round) {
-            pollfd entry{m_connection, POLLIN, 0};
-            if (poll(&entry, 1, 50) > 0) {
-                char buffer[4096];
-                const ssize_t n = recv(m_connection, buffer, sizeof buffer, 0);
-                if (n <= 0) {
-                    break;
-                }
-                text.append(buffer, static_cast<size_t>(n));
-            }
+    std::string Receive(size_t expected) { return ReadFromPeer(m_connection, expected); }
+    // Reads and drops everything until the port closes the connection.
+    void DrainUntilClosed() {
+        char sink[256 * 1024];
+        while (recv(m_connection, sink, sizeof sink, 0) > 0) {
         }
-        return text;
     }
-    void Send(const std::string& text) {
-        ASSERT_EQ(send(m_connection, text.data(), text.size(), MSG_NOSIGNAL),
-                  static_cast<ssize_t>(text.size()));
+    bool Send(const std::string& text) {
+        return send(m_connection, text.data(), text.size(), MSG_NOSIGNAL) ==
+               static_cast<ssize_t>(text.size());
     }
 
   private:

@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "port/IOComm.h"
+#include "port/PeerReader.h"
 #include "port/PortTestSupport.h"
 #include "support/FakeClock.h"
 #include "support/PseudoTerminal.h"
@@ -37,20 +38,8 @@ class SerialPortTest : public ::testing::Test {
 
     long OpenCom5() { return m_port->Open("COM5", "9600,n,8,1", 1); }
 
-    // What the printer received, waiting a little for it to arrive.
     std::string Received(size_t expected) {
-        std::string text;
-        for (int round = 0; round < 100 && text.size() < expected; ++round) {
-            pollfd entry{m_pty.Master(), POLLIN, 0};
-            if (poll(&entry, 1, 50) > 0) {
-                char buffer[256];
-                const ssize_t n = read(m_pty.Master(), buffer, sizeof buffer);
-                if (n > 0) {
-                    text.append(buffer, static_cast<size_t>(n));
-                }
-            }
-        }
-        return text;
+        return testing::ReadFromPeer(m_pty.Master(), expected);
     }
 
     void PrinterSends(const std::string& text) {

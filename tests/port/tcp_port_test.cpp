@@ -124,7 +124,7 @@ TEST_F(TcpPortTest, BytesBothWays) {
     EXPECT_EQ(port.m_bytesWritten, 4);
     EXPECT_EQ(m_printer.Receive(4), std::string("\x02\x12\x00\xFF", 4));
 
-    m_printer.Send("status");
+    ASSERT_TRUE(m_printer.Send("status"));
     uint8_t in[16]{};
     int got = 0;
     for (int round = 0; round < 200 && got == 0; ++round) {
