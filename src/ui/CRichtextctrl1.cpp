@@ -9,6 +9,7 @@
 #include <QPainter>
 #include <QScrollBar>
 #include <algorithm>
+#include <climits>
 #include <cmath>
 
 #include "commlog/CommLogFile.h"
@@ -30,6 +31,27 @@ QFont PaneFont() {
     font.setFixedPitch(true);
     font.setPointSize(kPaneFontPoints);
     return font;
+}
+
+int ClampToInt(size_t value) {
+    return static_cast<int>(std::min<size_t>(value, INT_MAX));
+}
+
+// Scroll bars count lines and columns: `total` of them, `visible` at a time.
+void SetScrollRange(QScrollBar* bar, size_t total, size_t visible) {
+    bar->setRange(0, ClampToInt(total - std::min(visible, total)));
+    bar->setPageStep(ClampToInt(visible));
+    bar->setSingleStep(1);
+}
+
+// Scrolls as little as needed to bring `position` into the `visible` positions shown.
+void ScrollToShow(QScrollBar* bar, size_t position, size_t visible) {
+    const auto first = static_cast<size_t>(bar->value());
+    if (position < first) {
+        bar->setValue(ClampToInt(position));
+    } else if (position >= first + visible) {
+        bar->setValue(ClampToInt(position - visible + 1));
+    }
 }
 
 }  // namespace
@@ -127,43 +149,19 @@ void CRichtextctrl1::ContentReplaced() {
 
 void CRichtextctrl1::UpdateScrollBars() {
     const QSize size = viewport()->size();
-    const size_t lines = m_painter->VisibleLines(size.height());
-    const size_t columns = m_painter->VisibleColumns(size.width());
-    const auto clampToInt = [](size_t value) {
-        return static_cast<int>(std::min<size_t>(value, INT_MAX));
-    };
-    QScrollBar* vertical = verticalScrollBar();
-    vertical->setRange(0,
-                       clampToInt(m_content.LineCount() - std::min(lines, m_content.LineCount())));
-    vertical->setPageStep(clampToInt(lines));
-    vertical->setSingleStep(1);
-    QScrollBar* horizontal = horizontalScrollBar();
-    const size_t width = m_content.longestLine + 1;  // room for the caret after the last column
-    horizontal->setRange(0, clampToInt(width - std::min(columns, width)));
-    horizontal->setPageStep(clampToInt(columns));
-    horizontal->setSingleStep(1);
+    // The horizontal range leaves room for the caret after a line's last column.
+    SetScrollRange(verticalScrollBar(), m_content.LineCount(),
+                   m_painter->VisibleLines(size.height()));
+    SetScrollRange(horizontalScrollBar(), m_content.longestLine + 1,
+                   m_painter->VisibleColumns(size.width()));
 }
 
 void CRichtextctrl1::EnsureVisible(size_t offset) {
     const QSize size = viewport()->size();
-    const size_t lines = m_painter->VisibleLines(size.height());
-    const size_t columns = m_painter->VisibleColumns(size.width());
     const size_t line = m_content.LineAt(offset);
-    const size_t column = offset - m_content.lineStarts[line];
-    QScrollBar* vertical = verticalScrollBar();
-    const auto first = static_cast<size_t>(vertical->value());
-    if (line < first) {
-        vertical->setValue(static_cast<int>(line));
-    } else if (line >= first + lines) {
-        vertical->setValue(static_cast<int>(line - lines + 1));
-    }
-    QScrollBar* horizontal = horizontalScrollBar();
-    const auto left = static_cast<size_t>(horizontal->value());
-    if (column < left) {
-        horizontal->setValue(static_cast<int>(column));
-    } else if (column >= left + columns) {
-        horizontal->setValue(static_cast<int>(column - columns + 1));
-    }
+    ScrollToShow(verticalScrollBar(), line, m_painter->VisibleLines(size.height()));
+    ScrollToShow(horizontalScrollBar(), offset - m_content.lineStarts[line],
+                 m_painter->VisibleColumns(size.width()));
 }
 
 size_t CRichtextctrl1::OffsetAt(const QPoint& point) const {
@@ -199,8 +197,14 @@ void CRichtextctrl1::paintEvent(QPaintEvent*) {
 }
 
 void CRichtextctrl1::resizeEvent(QResizeEvent* event) {
+    // A view that showed the end of the log keeps showing it, as new bytes arrive at the end.
+    const QScrollBar* vertical = verticalScrollBar();
+    const bool atEnd = vertical->value() == vertical->maximum();
     QAbstractScrollArea::resizeEvent(event);
     UpdateScrollBars();
+    if (atEnd) {
+        verticalScrollBar()->setValue(vertical->maximum());
+    }
 }
 
 void CRichtextctrl1::changeEvent(QEvent* event) {

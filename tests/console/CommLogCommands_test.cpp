@@ -135,15 +135,5 @@ TEST(SaveCommData, AFailedSaveShowsTheErrorAndKeepsTheCommDataPath) {
     EXPECT_EQ(commDataPath, kDefaultPath);
 }
 
-TEST(LoadCommLog, PassesThePathAndReportsFailure) {
-    FakeCommLogPane pane;
-    std::string error;
-    EXPECT_TRUE(LoadCommLog(pane, "/tmp/a.rtf", &error));
-    pane.m_loadError = "The file is not an RTF document.";
-    EXPECT_FALSE(LoadCommLog(pane, "/tmp/b.rtf", &error));
-    EXPECT_EQ(error, "The file is not an RTF document.");
-    EXPECT_EQ(pane.m_loadedPaths, (std::vector<std::string>{"/tmp/a.rtf", "/tmp/b.rtf"}));
-}
-
 }  // namespace
 }  // namespace kestrel

@@ -8,31 +8,21 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QScrollBar>
-#include <fstream>
 #include <memory>
-#include <sstream>
 
 #include "commlog/CommLogRenderer.h"
 #include "commlog/RtfReader.h"
+#include "support/FileBytes.h"
 #include "support/ScratchFolder.h"
 
 namespace kestrel {
 namespace {
 
+using testing::ReadFileBytes;
 using testing::ScratchFolder;
+using testing::WriteFileBytes;
 
 constexpr int kHex = 1;
-
-std::string ReadBytes(const std::string& path) {
-    std::ifstream file(path, std::ios::binary);
-    std::ostringstream bytes;
-    bytes << file.rdbuf();
-    return bytes.str();
-}
-
-void WriteBytes(const std::string& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary) << bytes;
-}
 
 // The worked example: a sent 1B, a sent 40 2 ms later, a received 00 8 ms after that.
 std::string WorkedExampleDocument() {
@@ -83,7 +73,7 @@ TEST_F(LogPaneTest, TakesARenderingAndGivesBackItsTextAndBytes) {
     const std::string path = m_scratch.File("round.rtf");
     std::string error;
     ASSERT_TRUE(m_pane.SaveFile(path, &error)) << error;
-    EXPECT_EQ(ReadBytes(path), renderer.Document());
+    EXPECT_EQ(ReadFileBytes(path), renderer.Document());
 }
 
 TEST_F(LogPaneTest, LoadsASavedLogBack) {
@@ -116,7 +106,14 @@ TEST_F(LogPaneTest, KeepsTheCaretAndViewAtTheEndOfAFullCapture) {
     EXPECT_GE(m_pane.FirstVisibleLine() + static_cast<size_t>(vertical->pageStep()),
               content.LineCount() - 1);
 
+    m_pane.resize(600, 300);  // a view showing the end keeps showing it
+    EXPECT_EQ(vertical->value(), vertical->maximum());
+    EXPECT_GE(m_pane.FirstVisibleLine() + static_cast<size_t>(vertical->pageStep()),
+              content.LineCount() - 1);
+
     m_pane.SetSelectionStart(0);
+    EXPECT_EQ(m_pane.FirstVisibleLine(), 0u);
+    m_pane.resize(800, 600);
     EXPECT_EQ(m_pane.FirstVisibleLine(), 0u);
     m_pane.SetSelectionStart(-5);
     EXPECT_EQ(m_pane.CaretPosition(), 0u);
@@ -133,7 +130,7 @@ TEST_F(LogPaneTest, RefusesFilesThatAreNotRtfAndKeepsItsContent) {
     const std::string before = m_pane.Text();
     std::string error;
 
-    WriteBytes(m_scratch.File("empty.rtf"), "");
+    WriteFileBytes(m_scratch.File("empty.rtf"), "");
     EXPECT_FALSE(m_pane.LoadFile(m_scratch.File("empty.rtf"), &error));
     EXPECT_NE(error.find("not an RTF document"), std::string::npos) << error;
 
@@ -141,7 +138,7 @@ TEST_F(LogPaneTest, RefusesFilesThatAreNotRtfAndKeepsItsContent) {
     for (int i = 0; i < 65536; ++i) {
         binary.push_back(static_cast<char>((i * 2654435761u) >> 24));
     }
-    WriteBytes(m_scratch.File("binary.rtf"), binary);
+    WriteFileBytes(m_scratch.File("binary.rtf"), binary);
     error.clear();
     EXPECT_FALSE(m_pane.LoadFile(m_scratch.File("binary.rtf"), &error));
     EXPECT_FALSE(error.empty());
@@ -158,13 +155,13 @@ TEST_F(LogPaneTest, LoadsDamagedAndHugeRtfBestEffort) {
     std::string error;
     const std::string document = WorkedExampleDocument();
     const std::string cut = document.substr(0, document.find(R"(\cf1 002)"));
-    WriteBytes(m_scratch.File("truncated.rtf"), cut);
+    WriteFileBytes(m_scratch.File("truncated.rtf"), cut);
     ASSERT_TRUE(m_pane.LoadFile(m_scratch.File("truncated.rtf"), &error)) << error;
     EXPECT_EQ(m_pane.Text(), "1B..40...... \n........00.. \n000 ");
 
     const size_t depth = 100000;
-    WriteBytes(m_scratch.File("deep.rtf"),
-               "{\\rtf1 a" + std::string(depth, '{') + "b" + std::string(depth, '}') + "c}");
+    WriteFileBytes(m_scratch.File("deep.rtf"),
+                   "{\\rtf1 a" + std::string(depth, '{') + "b" + std::string(depth, '}') + "c}");
     ASSERT_TRUE(m_pane.LoadFile(m_scratch.File("deep.rtf"), &error)) << error;
     EXPECT_EQ(m_pane.Text(), "abc");
 
@@ -174,7 +171,7 @@ TEST_F(LogPaneTest, LoadsDamagedAndHugeRtfBestEffort) {
     while (huge.size() < (size_t{50} << 20)) {
         huge += line;
     }
-    WriteBytes(m_scratch.File("huge.rtf"), huge);
+    WriteFileBytes(m_scratch.File("huge.rtf"), huge);
     ASSERT_TRUE(m_pane.LoadFile(m_scratch.File("huge.rtf"), &error)) << error;
     EXPECT_EQ(m_pane.Document().size(), huge.size());
     EXPECT_GT(m_pane.Content().LineCount(), 400000u);

@@ -4,11 +4,11 @@
 
 #include <fstream>
 #include <memory>
-#include <sstream>
 
 #include "commlog/CommLogRenderer.h"
 #include "console/CommLogCommands.h"
 #include "support/FakeDialogHost.h"
+#include "support/FileBytes.h"
 #include "support/ScratchFolder.h"
 #include "ui/CRichtextctrl1.h"
 
@@ -18,13 +18,6 @@ namespace {
 bool Exists(const std::string& path) {
     struct stat info {};
     return stat(path.c_str(), &info) == 0;
-}
-
-std::string ReadBytes(const std::string& path) {
-    std::ifstream file(path, std::ios::binary);
-    std::ostringstream bytes;
-    bytes << file.rdbuf();
-    return bytes.str();
 }
 
 class CommLogSaveTest : public ::testing::Test {
@@ -43,20 +36,20 @@ class CommLogSaveTest : public ::testing::Test {
     std::string m_commDataPath = "/previous/KestrelCommData.rtf";
 };
 
-TEST_F(CommLogSaveTest, UpperCaseExtensionGetsTheLowerCaseOneAdded) {
-    m_host.m_saveFileAnswer = m_scratch.File("LOG.RTF");
-    ASSERT_EQ(SaveCommData(m_host, m_pane, m_commDataPath), 1);
-    EXPECT_EQ(m_commDataPath, m_scratch.File("LOG.RTF.rtf"));
-    EXPECT_EQ(ReadBytes(m_scratch.File("LOG.RTF.rtf")), m_pane.Document());
-    EXPECT_FALSE(Exists(m_scratch.File("LOG.RTF")));
-}
-
-TEST_F(CommLogSaveTest, ANameHoldingTheExtensionIsKept) {
-    m_host.m_saveFileAnswer = m_scratch.File("log.rtf.bak");
-    ASSERT_EQ(SaveCommData(m_host, m_pane, m_commDataPath), 1);
-    EXPECT_EQ(m_commDataPath, m_scratch.File("log.rtf.bak"));
-    EXPECT_EQ(ReadBytes(m_scratch.File("log.rtf.bak")), m_pane.Document());
-    EXPECT_FALSE(Exists(m_scratch.File("log.rtf.bak.rtf")));
+TEST_F(CommLogSaveTest, AddsTheExtensionOnlyWhereTheNameLacksIt) {
+    struct Case {
+        const char* chosen;
+        const char* saved;
+        const char* notWritten;
+    };
+    for (const Case& c : {Case{"LOG.RTF", "LOG.RTF.rtf", "LOG.RTF"},
+                          Case{"log.rtf.bak", "log.rtf.bak", "log.rtf.bak.rtf"}}) {
+        m_host.m_saveFileAnswer = m_scratch.File(c.chosen);
+        ASSERT_EQ(SaveCommData(m_host, m_pane, m_commDataPath), 1) << c.chosen;
+        EXPECT_EQ(m_commDataPath, m_scratch.File(c.saved));
+        EXPECT_EQ(testing::ReadFileBytes(m_scratch.File(c.saved)), m_pane.Document());
+        EXPECT_FALSE(Exists(m_scratch.File(c.notWritten)));
+    }
 }
 
 TEST_F(CommLogSaveTest, AnUnwritablePathIsReportedAndTheOldPathKept) {
