@@ -13,6 +13,7 @@
 #include <cmath>
 
 #include "commlog/CommLogFile.h"
+#include "commlog/RtfPlainText.h"
 #include "commlog/RtfReader.h"
 #include "ui/Cp1252QString.h"
 #include "ui/LogPanePainter.h"
@@ -72,7 +73,8 @@ CRichtextctrl1::~CRichtextctrl1() = default;
 void CRichtextctrl1::SetDocument(std::string_view rtf) {
     m_document.assign(rtf);
     std::string error;
-    if (!ReadRtf(m_document, m_content, &error)) {
+    m_documentIsRtf = ReadRtf(m_document, m_content, &error);
+    if (!m_documentIsRtf) {
         ReadPlainText(m_document, m_content);  // shown as it is, as a rich text control does
     }
     ContentReplaced();
@@ -109,13 +111,16 @@ bool CRichtextctrl1::LoadFile(const std::string& path, std::string* error) {
         return false;
     }
     m_document = std::move(bytes);
+    m_documentIsRtf = true;
     m_content = std::move(content);
     ContentReplaced();
     return true;
 }
 
 bool CRichtextctrl1::SaveFile(const std::string& path, std::string* error) {
-    return WriteCommLogFile(path, m_document, error);
+    // Whatever the pane holds is saved as RTF, so the file loads again at the next start.
+    return WriteCommLogFile(path, m_documentIsRtf ? m_document : PlainTextToRtf(m_content.text),
+                            error);
 }
 
 size_t CRichtextctrl1::FirstVisibleLine() const {

@@ -32,7 +32,7 @@ class CRichtextctrl1 : public QAbstractScrollArea, public CommLogPane {
     bool LoadFile(const std::string& path, std::string* error) override;
     bool SaveFile(const std::string& path, std::string* error) override;
 
-    // The document exactly as held: what SaveFile writes.
+    // The document exactly as held: what SaveFile writes when it is RTF.
     const std::string& Document() const { return m_document; }
     const StyledText& Content() const { return m_content; }
     size_t CaretPosition() const { return m_caret; }
@@ -61,6 +61,7 @@ class CRichtextctrl1 : public QAbstractScrollArea, public CommLogPane {
     size_t SelectionEnd() const { return std::max(m_anchor, m_caret); }
 
     std::string m_document;
+    bool m_documentIsRtf = false;  // else SaveFile writes the plain text as RTF
     StyledText m_content;
     std::unique_ptr<LogPanePainter> m_painter;
     size_t m_caret = 0;

@@ -7,6 +7,7 @@
 #include "commlog/CommLogDocument.h"
 #include "commlog/CommLogRenderer.h"
 #include "commlog/CommLogTestData.h"
+#include "commlog/RtfPlainText.h"
 
 namespace kestrel {
 namespace {
@@ -279,6 +280,20 @@ TEST(RtfReader, OwnHeaderWithOtherContentStillReadsInFull) {
     EXPECT_EQ(Read(header + R"(a\tab b{\b c}\'41\u66?d \par }tail)").text, "a       bcABd \n");
     EXPECT_EQ(Read(header + R"(ab\par cd)").text, "ab\ncd");  // truncated
     EXPECT_EQ(Read(header + "a} }").text, "a");
+}
+
+}  // namespace
+}  // namespace kestrel
+
+namespace kestrel {
+namespace {
+
+TEST(PlainTextToRtf, ReadsBackAsTheSameText) {
+    const std::string text = "plain {text} with \\ and \xE9\x80\n\nlast";
+    const std::string rtf = PlainTextToRtf(text);
+    EXPECT_TRUE(IsRtf(rtf));
+    EXPECT_EQ(Read(rtf).text, text);
+    EXPECT_EQ(Read(PlainTextToRtf("")).text, "");
 }
 
 }  // namespace

@@ -119,10 +119,26 @@ TEST_F(LogPaneTest, KeepsTheCaretAndViewAtTheEndOfAFullCapture) {
     EXPECT_EQ(m_pane.CaretPosition(), 0u);
 }
 
-TEST_F(LogPaneTest, ShowsADocumentThatIsNotRtfAsPlainText) {
-    m_pane.SetDocument("just words\nand more");
-    EXPECT_EQ(m_pane.Text(), "just words\nand more");
-    EXPECT_EQ(m_pane.Document(), "just words\nand more");
+TEST_F(LogPaneTest, ShowsADocumentThatIsNotRtfAsPlainTextAndSavesItAsRtf) {
+    m_pane.SetDocument("just {words}\nand more");
+    EXPECT_EQ(m_pane.Text(), "just {words}\nand more");
+    EXPECT_EQ(m_pane.Document(), "just {words}\nand more");
+
+    const std::string path = m_scratch.File("plain.rtf");
+    std::string error;
+    ASSERT_TRUE(m_pane.SaveFile(path, &error)) << error;
+    CRichtextctrl1 other;
+    ASSERT_TRUE(other.LoadFile(path, &error)) << error;
+    EXPECT_EQ(other.Text(), m_pane.Text());
+}
+
+TEST_F(LogPaneTest, AnEmptyPaneSavesALoadableDocument) {
+    const std::string path = m_scratch.File("empty.rtf");
+    std::string error;
+    ASSERT_TRUE(m_pane.SaveFile(path, &error)) << error;
+    EXPECT_TRUE(IsRtf(ReadFileBytes(path)));
+    EXPECT_TRUE(m_pane.LoadFile(path, &error)) << error;
+    EXPECT_EQ(m_pane.Text(), "");
 }
 
 TEST_F(LogPaneTest, RefusesFilesThatAreNotRtfAndKeepsItsContent) {
