@@ -19,10 +19,19 @@ namespace {
 // Before a Ventrix start byte the output queue is given up to this many rounds to drain.
 constexpr int kDrainRounds = 100;
 constexpr uint32_t kDrainWaitMs = 10;
-// The ninth bit of the start byte needs the parity change to settle before the rest follows.
+// After the start byte, the queue is watched more closely: the parity must not change while
+// the byte still waits in it, or it would leave without its ninth bit.
+constexpr uint32_t kStartByteDrainWaitMs = 1;
 constexpr uint32_t kStartByteWaitMs = 2;
 constexpr uint32_t kTransmitTotalTimeoutMs = 100;
 constexpr uint32_t kTransmitIntervalTimeoutMs = 10;
+
+// Waits in rounds of `waitMs` while the port still holds bytes to send, at most kDrainRounds.
+void DrainOutput(IOComm& port, Clock& clock, uint32_t waitMs) {
+    for (int round = 0; round < kDrainRounds && port.InputPending() != 0; ++round) {
+        clock.Sleep(waitMs);
+    }
+}
 
 }  // namespace
 
@@ -55,12 +64,11 @@ int CKestrelApp::Transmit(const uint8_t* bytes, int count, int ventrixFraming) {
 
     int result = 0;
     if (ventrixFraming) {
-        for (int round = 0; round < kDrainRounds && m_ioComm.InputPending() != 0; ++round) {
-            m_clock.Sleep(kDrainWaitMs);
-        }
+        DrainOutput(m_ioComm, m_clock, kDrainWaitMs);
         m_clock.Sleep(kDrainWaitMs);
         m_ioComm.SetParity(kMarkParity);
         m_ioComm.Output(work, 1);
+        DrainOutput(m_ioComm, m_clock, kStartByteDrainWaitMs);
         m_clock.Sleep(kStartByteWaitMs);
         m_ioComm.SetParity(kSpaceParity);
         const int framed = FrameVentrixPacket(work, data, m_sequence);
