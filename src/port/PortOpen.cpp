@@ -1,5 +1,5 @@
 // Opening and closing the port: the kinds held by a file descriptor. The TCP/IP open is in
-// TcpOpen.cpp.
+// TcpPort.cpp.
 
 #include <fcntl.h>
 #include <sys/file.h>
