@@ -1,5 +1,5 @@
+#include <cups/cups.h>
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <string>
 #include <thread>
@@ -59,7 +59,8 @@ bool Complete(const std::string& request) {
 
 TEST(SpoolerPorts, ReadsQueueNamesAndDeviceUrisFromTheScheduler) {
     LoopbackPrinter scheduler;
-    setenv("CUPS_SERVER", scheduler.Address().c_str(), 1);
+    // The client library keeps its server and connection; point both at this scheduler.
+    cupsSetServer(scheduler.Address().c_str());
     std::string request;
     std::thread answer([&] {
         if (!scheduler.Accept()) {
@@ -74,7 +75,7 @@ TEST(SpoolerPorts, ReadsQueueNamesAndDeviceUrisFromTheScheduler) {
     });
     const std::vector<SpoolerQueue> queues = SystemSpooler().Queues();
     answer.join();
-    unsetenv("CUPS_SERVER");
+    cupsSetServer(nullptr);
     EXPECT_NE(request.find("POST / HTTP/1.1"), std::string::npos);
     EXPECT_NE(request.find("requested-attributes"), std::string::npos);
     ASSERT_EQ(queues.size(), 2u);
