@@ -43,5 +43,7 @@ if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
     echo "No display found: the console runs on Qt's offscreen platform (Ctrl+C ends it)."
     export QT_QPA_PLATFORM=offscreen
 fi
+# Demo tickets are found in the current directory.
+mkdir -p "$root/demo"
 cd "$root/demo"
 "$root/build/src/ui/kestrel" ventrix "/port:$address"
