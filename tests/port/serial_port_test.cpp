@@ -361,9 +361,14 @@ TEST_F(SerialPortTest, ReadFailuresReopenWithAGrowingBackOff) {
 
 TEST_F(SerialPortTest, ATtyThatDisappearsGivesEmptyReadsAndNoCrash) {
     auto pty = std::make_unique<PseudoTerminal>();
-    ASSERT_TRUE(testing::MapPortName(SettingsKey::DefaultPath(), "COM7", pty->SlavePath()));
+    // The port is reached through a link that goes away with the device: a reopen must not
+    // find the pseudo-terminal number, which another process may already have been given.
+    const std::string link = m_folder.Path() + "/vanishing-tty";
+    ASSERT_EQ(symlink(pty->SlavePath().c_str(), link.c_str()), 0);
+    ASSERT_TRUE(testing::MapPortName(SettingsKey::DefaultPath(), "COM7", link));
     ASSERT_GE(m_port->Open("COM7", "", 1), 3);
     pty.reset();  // the device goes away
+    unlink(link.c_str());
     uint8_t in[8];
     m_port->SetTimeouts(1, 0);
     EXPECT_EQ(m_port->Input(in, 8), 0);
