@@ -1,6 +1,5 @@
 #include "sim/StatusBits.h"
-
-#include <cctype>
+#include "platform/AsciiText.h"
 
 namespace kestrel {
 namespace {
@@ -31,16 +30,7 @@ constexpr std::array<StatusCondition, kStatusConditionCount> kConditions = {{
 }};
 
 bool EqualsIgnoringCase(std::string_view a, const char* b) {
-    if (b == nullptr || a.size() != std::char_traits<char>::length(b)) {
-        return false;
-    }
-    for (size_t i = 0; i < a.size(); ++i) {
-        if (std::tolower(static_cast<unsigned char>(a[i])) !=
-            std::tolower(static_cast<unsigned char>(b[i]))) {
-            return false;
-        }
-    }
-    return true;
+    return b != nullptr && EqualsNoCase(a, b);
 }
 
 }  // namespace

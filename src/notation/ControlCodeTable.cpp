@@ -1,7 +1,8 @@
 #include "notation/ControlCodeTable.h"
 
 #include <array>
-#include <cctype>
+
+#include "platform/AsciiText.h"
 
 namespace kestrel {
 namespace {
@@ -13,19 +14,6 @@ constexpr std::array<const char*, kControlCodeCount> kControlCodeNames = {
     "SYN",  "ETB", "CAN", "EM",  "SUB", "ESC", "FS",  "GS",  "RS",  "US",
 };
 
-bool TokenBeginsWith(std::string_view token, std::string_view name) {
-    if (token.size() < name.size()) {
-        return false;
-    }
-    for (size_t i = 0; i < name.size(); ++i) {
-        const auto c = static_cast<unsigned char>(token[i]);
-        if (std::toupper(c) != static_cast<unsigned char>(name[i])) {
-            return false;
-        }
-    }
-    return true;
-}
-
 }  // namespace
 
 const char* ControlCodeName(uint8_t byte) {
@@ -34,7 +22,7 @@ const char* ControlCodeName(uint8_t byte) {
 
 int FindControlCode(std::string_view token) {
     for (int code = 0; code < kControlCodeCount; ++code) {
-        if (TokenBeginsWith(token, kControlCodeNames[code])) {
+        if (StartsWithNoCase(token, kControlCodeNames[code])) {
             return code;
         }
     }

@@ -1,7 +1,6 @@
 // The port list offered to the operator and the look-up of TCP/IP port names.
 
-#include <strings.h>
-
+#include "platform/AsciiText.h"
 #include "port/IOComm.h"
 #include "port/RememberedTcpText.h"
 #include "port/SocketUri.h"
@@ -16,12 +15,10 @@ namespace {
 constexpr int kPortListPositions = 50;
 // Only this many spooler queues are searched for a TCP/IP port name.
 constexpr size_t kSpoolerQueueLimit = 500;
-constexpr const char* kFilePortPrefix = "FILE";
-constexpr size_t kFilePortPrefixLength = 4;
+constexpr std::string_view kFilePortPrefix = "FILE";
 
 bool IsFilePort(const std::string& name) {
-    return name.size() >= kFilePortPrefixLength &&
-           strncasecmp(name.c_str(), kFilePortPrefix, kFilePortPrefixLength) == 0;
+    return StartsWithNoCase(name, kFilePortPrefix);
 }
 
 // A device path names itself; a DOS-style COM port number gets the device colon.

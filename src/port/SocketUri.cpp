@@ -1,6 +1,5 @@
 #include "port/SocketUri.h"
-
-#include <strings.h>
+#include "platform/AsciiText.h"
 
 namespace kestrel {
 
@@ -11,8 +10,7 @@ constexpr std::string_view kSocketScheme = "socket://";
 constexpr size_t kMaxPortDigits = 10;
 
 bool HasSocketScheme(std::string_view uri) {
-    return uri.size() >= kSocketScheme.size() &&
-           strncasecmp(uri.data(), kSocketScheme.data(), kSocketScheme.size()) == 0;
+    return StartsWithNoCase(uri, kSocketScheme);
 }
 
 }  // namespace

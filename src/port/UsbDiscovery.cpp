@@ -1,8 +1,7 @@
 // The printer's USB ports: the virtual COM port of its first interface, and the printer-class
 // node behind a USBnnn name. Both are found in sysfs.
 
-#include <strings.h>
-
+#include "platform/AsciiText.h"
 #include "port/IOComm.h"
 #include "port/SysfsTree.h"
 
@@ -21,7 +20,7 @@ constexpr size_t kMaxNodeNumberDigits = 9;
 
 bool AttributeIs(const std::string& path, const char* expected) {
     const std::optional<std::string> value = ReadAttribute(path);
-    return value && strcasecmp(value->c_str(), expected) == 0;
+    return value && EqualsNoCase(*value, expected);
 }
 
 std::string ParentOf(const std::string& path) {
