@@ -26,4 +26,24 @@ constexpr bool StartsWithNoCase(std::string_view text, std::string_view prefix) 
     return text.size() >= prefix.size() && EqualsNoCase(text.substr(0, prefix.size()), prefix);
 }
 
+// Orders two texts as the platform's stricmp: letters compared without case, then by byte value
+// (as unsigned char); negative, zero or positive.
+constexpr int CompareNoCase(std::string_view a, std::string_view b) {
+    const size_t common = a.size() < b.size() ? a.size() : b.size();
+    for (size_t i = 0; i < common; ++i) {
+        const auto x = static_cast<unsigned char>(LowerAscii(a[i]));
+        const auto y = static_cast<unsigned char>(LowerAscii(b[i]));
+        if (x != y) {
+            return x < y ? -1 : 1;
+        }
+    }
+    return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
+}
+
+// The order of sorted lists (the demo list, the port list): without case, ties by bytes.
+constexpr bool SortsBeforeInList(std::string_view a, std::string_view b) {
+    const int order = CompareNoCase(a, b);
+    return order != 0 ? order < 0 : a < b;
+}
+
 }  // namespace kestrel

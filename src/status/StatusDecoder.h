@@ -1,0 +1,44 @@
+// The console's status receive buffer and its decoder: Smart coded status records and Ventrix
+// status packets, turned into the console's check boxes, texts and progress bar, with the
+// printer-in-error flag and the application-log entries of errors.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "platform/DialogHost.h"
+
+namespace kestrel {
+
+inline constexpr int kStatusBufferSize = 1000;
+// Decoded bytes are dropped from the front once the position passes this.
+inline constexpr int kStatusCompactThreshold = 500;
+
+// Where the decoder writes its application-log entries, and the log pane text that follows
+// each of them.
+class StatusLog {
+  public:
+    virtual ~StatusLog() = default;
+    virtual void WriteAppLog(const std::string& text) = 0;
+    virtual std::string CommLogText() = 0;
+};
+
+class StatusDecoder {
+  public:
+    // Zeroes the buffer and both indexes.
+    void Clear();
+    // One decoding pass: at most one record, one packet or one resynchronisation, for the
+    // decoding of `printerMode` (Smart or Ventrix; other modes decode nothing).
+    // Keeps 0 <= m_statusPos <= m_statusFill <= kStatusBufferSize.
+    void DecodeStatus(int printerMode, DialogHost& host, StatusLog& log);
+    // Past kStatusCompactThreshold, moves the undecoded bytes to the front.
+    void Compact();
+    int Available() const { return m_statusFill - m_statusPos; }
+
+    uint8_t m_statusBuffer[kStatusBufferSize]{};
+    int m_statusFill = 0;
+    int m_statusPos = 0;
+    int m_printerInError = 0;
+};
+
+}  // namespace kestrel
