@@ -75,11 +75,15 @@ class CKestrelApp {
     int m_silentOption = 0;
     int m_exitOption = 0;
     // The values of "portsetup" and "handshake" (from the argument's eleventh character on),
-    // kept for the serial setup that acts on them.
+    // as last given; the parser applies them as it meets them.
     std::string m_portSetupOption;
     std::string m_handshakeOption;
     // What ended start-up before the console: a registration switch.
     bool m_endedByRegistration = false;
+    // The exit code the command-line job ended the run with (0 otherwise).
+    int m_jobExitCode = 0;
+
+    Clock& GetClock() { return m_clock; }
 
   protected:
     Clock& m_clock;

@@ -3,6 +3,7 @@
 #include <string_view>
 
 #include "app/CKestrelApp.h"
+#include "app/SerialSetup.h"
 #include "platform/AsciiText.h"
 
 namespace kestrel {
@@ -48,8 +49,10 @@ void CMyCommandLineInfo::ParseParam(const std::string& param, bool /*isFlag*/, b
         m_app.m_portName = From(param, 5);
     } else if (Matches(param, "portsetup", 9)) {
         m_app.m_portSetupOption = From(param, kOptionValueStart);
+        PortSetup(m_app, m_app.m_portSetupOption);
     } else if (Matches(param, "handshake", 9)) {
         m_app.m_handshakeOption = From(param, kOptionValueStart);
+        ApplyHandshakeOption(m_app, m_app.m_handshakeOption);
     } else if (Matches(param, "exit", 1)) {
         m_app.m_exitOption = 1;
         m_app.m_ventrixOption = 1;

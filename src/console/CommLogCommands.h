@@ -7,6 +7,7 @@
 #include <string>
 
 #include "commlog/CommLogPane.h"
+#include "console/ConsoleTexts.h"
 #include "platform/DialogHost.h"
 #include "port/TrafficCapture.h"
 
@@ -17,7 +18,6 @@ inline constexpr const char* kStartLoggingCaption = "Start Logging";
 inline constexpr const char* kCommLogFileFilter =
     "Communication Log files    (*.rtf;*.rtf)|*.rtf;*.rtf||";
 inline constexpr const char* kCommLogExtension = ".rtf";
-inline constexpr const char* kErrorCaption = "Error";
 
 // Renders the log with a force flag (the application's RenderCommLog); returns 1 when it did.
 using RenderCommLogFunction = std::function<int(int force)>;

@@ -12,6 +12,9 @@ inline constexpr int TIMER_REPEAT = 33;
 inline constexpr int TIMER_CMDLINE_JOB = 99;
 inline constexpr int TIMER_MONITOR = 100;
 
+inline constexpr uint32_t kStatusReadPeriodMs = 50;
 inline constexpr uint32_t kLogRefreshPeriodMs = 100;
+inline constexpr uint32_t kCmdLineJobDelayMs = 200;
+inline constexpr uint32_t kMonitorPeriodMs = 100;
 
 }  // namespace kestrel

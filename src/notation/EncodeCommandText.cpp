@@ -68,4 +68,10 @@ int EncodeCommandText(char* text) {
     return static_cast<int>(count);
 }
 
+std::string EncodeCommandBytes(std::string text) {
+    const int count = EncodeCommandText(text.data());
+    text.resize(static_cast<size_t>(count));
+    return text;
+}
+
 }  // namespace kestrel

@@ -3,6 +3,8 @@
 // that runs to the line feed, and CR and LF in the text are dropped.
 #pragma once
 
+#include <string>
+
 namespace kestrel {
 
 // Converts the zero-terminated text in place into the bytes it stands for, stores a 0 byte after
@@ -14,5 +16,8 @@ namespace kestrel {
 // ends after it. Every token gives exactly one byte; a name token that names no table entry
 // (e.g. "NUL", "DLE", "") gives 0x00.
 int EncodeCommandText(char* text);
+
+// The bytes a text stands for (converted up to its first NUL).
+std::string EncodeCommandBytes(std::string text);
 
 }  // namespace kestrel

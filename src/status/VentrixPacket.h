@@ -27,6 +27,8 @@ inline constexpr int kVentrixFramingBytes = 3;  // length and CRC added to a com
 inline constexpr int kVentrixMinimumLength = 5;
 inline constexpr int kVentrixMaximumLength = 255;
 inline constexpr int kVentrixMaximumPayload = kVentrixMaximumLength - kVentrixMinimumLength;
+// The most command bytes one packet carries: its length byte counts them and the framing.
+inline constexpr int kVentrixMaximumCommand = kVentrixMaximumLength - kVentrixFramingBytes;
 inline constexpr int kVentrixNullPacketLength = 2;
 
 // Frames a command in place for sending: buffer[0] is the start byte, buffer[1] the type.

@@ -1,0 +1,143 @@
+// The operator console: the program's one window. It reads and writes its persisted values,
+// initialises its controls, opens and closes the port, sends commands and tickets, runs the
+// timers that read, decode and poll the printer's status, follows tickets through printing and
+// ends the program. It talks to its window only through DialogHost; every event arrives through
+// DialogEvents.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "console/CommandHistory.h"
+#include "platform/DialogEvents.h"
+#include "platform/ProcessPriority.h"
+#include "status/StatusDecoder.h"
+
+namespace kestrel {
+
+class CKestrelApp;
+
+// What m_repeatAction repeats.
+inline constexpr int kRepeatNothing = 0;
+inline constexpr int kRepeatPrint = 1;
+inline constexpr int kRepeatSendCommand = 2;
+
+// Monitor states: 0 before the first ticket, 1 to 4 while one is followed, 5 when it ended.
+inline constexpr int kMonitorIdle = 0;
+inline constexpr int kMonitorWaitingBusy = 1;
+inline constexpr int kMonitorWaitingBarcode = 2;
+inline constexpr int kMonitorWaitingChute = 3;
+inline constexpr int kMonitorWaitingTopOfForm = 4;
+inline constexpr int kMonitorDone = 5;
+
+inline constexpr size_t kCommDataPathBufferSize = 333;
+// The port identity line is formatted into 128 bytes: "Port identity is: " and 109 characters.
+inline constexpr size_t kPortIdentityBufferSize = 128;
+
+class CKestrelDlg : public DialogEvents, private StatusLog {
+  public:
+    // Reads the persisted console values. `priority` raises the process's priority at the end
+    // of initialisation (tests give one that changes nothing).
+    CKestrelDlg(CKestrelApp& app, ProcessPriority& priority);
+    // Writes the persisted console values, unless the command-line job ended the run.
+    ~CKestrelDlg() override;
+    CKestrelDlg(const CKestrelDlg&) = delete;
+    CKestrelDlg& operator=(const CKestrelDlg&) = delete;
+
+    // DialogEvents.
+    bool OnInitDialog() override;
+    void OnCommand(int id, int notification) override;
+    void OnTimer(int id) override;
+    void OnPaint() override;
+    void OnClose() override;
+    void OnCancel() override;
+    bool OnSysCommand(unsigned commandId) override;
+
+    // The COMM button: opens the port through the port dialog, or closes it.
+    void OnCommButton();
+
+    // Commands and printer modes.
+    void OnSendCommand();
+    void OnCommandComboKillFocus();
+    void OnSmartMode();
+    void OnNormalMode();
+    void OnVentrixMode();
+    void OnSerialPacketMode();
+    void OnDebugMode();
+    void OnReset();
+    void OnDisableSequenceBits();
+    void OnHexText();
+
+    // Timers, polling and the repeat.
+    void ReadTick();
+    void PollTick();
+    void RepeatTick();
+    void OnPollButton();
+    void OnPollComboKillFocus();
+
+    // Ticket printing.
+    void FillDemoList();
+    void OnDemoSelectionChange();
+    void OnPrint();
+    void OnRepeatCheck();
+    void OnBrowse();
+    void OnSendBinaryFile();
+
+    // The ticket monitor.
+    void OnMonitorCheck();
+    void StartMonitor();
+    void MonitorTick();
+
+    // Ways out, help and the command-line job.
+    void OnExitButton();
+    void OnHelpButton();
+    void RunCommandLineJob();
+
+    // Console state.
+    int m_repeatAction = kRepeatNothing;
+    bool m_portOpen = false;
+    CommandHistory m_cmdHistory;
+    CommandHistory m_pollHistory;
+    std::string m_commDataPath;
+
+    // Status reception (the receive buffer and m_printerInError live in the decoder).
+    StatusDecoder m_status;
+    int m_timerSuspended = 0;
+    int m_noStatusTicks = 0;
+    int m_logRefreshPending = 0;
+
+    // The ticket monitor.
+    int m_monitorEnabled = 0;
+    int m_monitorState = 0;
+    int m_monitorTicks = 0;
+
+    // A ticket or file is being sent: one send at a time.
+    bool m_sending = false;
+    // The command-line job ended the run: the console's values are not written.
+    bool m_skipSettingsSave = false;
+
+  private:
+    // StatusLog, for the decoder.
+    void WriteAppLog(const std::string& text) override;
+    std::string CommLogText() override;
+
+    DialogHost& Host() { return *m_host; }
+    // Sets the port identity line from m_portName.
+    void ShowPortIdentity();
+    // Shows or hides (and for Debug enables or disables) a group of controls.
+    void ShowGroup(const int* ids, size_t count, bool show, bool enable);
+    // Sends `bytes` as the mode wants, between the 1000/10 ms and 1/1 ms time-outs.
+    int SendFramed(const uint8_t* bytes, int count, bool ventrixFraming);
+    // Adds the combo box's text to a history and to the top of its list.
+    void RememberComboText(int comboId, CommandHistory& history);
+    // Reads an integer from an edit as the platform does: blanks, sign, digits; else 0.
+    int GetItemInt(int id) const;
+    void SetItemInt(int id, int value);
+    void ShowError(const std::string& text, const std::string& caption);
+    void SaveLogOnExit();
+
+    CKestrelApp& m_app;
+    ProcessPriority& m_priority;
+};
+
+}  // namespace kestrel
