@@ -79,7 +79,7 @@ TEST_F(ConsoleTest, DamagedStoredHistoriesReadSafely) {
     const std::vector<Case> cases = {
         {std::string(7680, 'A'), 30, 254},           // no terminator anywhere
         {std::string(100, 'B'), 1, 100},             // cut short: entry 0 only
-        {std::string(8000, 'C'), 3, 6},             // oversized: defaults
+        {std::string(8000, 'C'), 3, 6},              // oversized: defaults
         {std::string("\x01\x02\x03\x04", 4), 1, 4},  // a DWORD's bytes
     };
     for (const Case& test : cases) {
