@@ -32,13 +32,15 @@ if [ -z "$address" ]; then
     cat "$run_dir/sim.err" >&2
     exit 1
 fi
-echo "Simulated Vantor 60 listening on $address and on the serial port $run_dir/vantor"
+echo "Simulated Vantor 60 (Ventrix mode, status every 500 ms) listening on $address and on"
+echo "the serial port $run_dir/vantor (COM1). Press COMM to open it, check Ventrix Mode, and"
+echo "print a demo ticket; Debug Mode shows every byte."
 
-# The demo keeps its own settings, so it neither reads nor changes the user's; COM1 is the
-# simulator's serial port.
+# The demo keeps its own settings, so it neither reads nor changes the user's: COM1 is the
+# simulator's serial port, and its TCP address is offered in the port dialog as one used before.
 export KESTREL_SETTINGS="$run_dir/IOCommKestrel.reg"
-printf 'REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Quillon\\IOCommKestrel]\n"COM1"="%s"\n' \
-    "$run_dir/vantor" >"$KESTREL_SETTINGS"
+printf 'REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Quillon\\IOCommKestrel]\n"COM1"="%s"\n"TCP"=" %s"\n' \
+    "$run_dir/vantor" "$address" >"$KESTREL_SETTINGS"
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
     echo "No display found: the console runs on Qt's offscreen platform (Ctrl+C ends it)."
     export QT_QPA_PLATFORM=offscreen

@@ -74,6 +74,11 @@ CKestrelDlg::CKestrelDlg(CKestrelApp& app, ProcessPriority& priority)
 }
 
 CKestrelDlg::~CKestrelDlg() {
+    // The window goes with the console: later messages of the application have no owner.
+    if (m_host != nullptr && m_app.m_messageOwner == m_host) {
+        m_app.m_messageOwner = nullptr;
+        m_app.m_commLogPane = nullptr;
+    }
     if (m_skipSettingsSave) {
         return;
     }
