@@ -1,6 +1,7 @@
 // The demo folder as the tests read it: tickets by title, their lines and converted bytes.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 

@@ -103,6 +103,18 @@ TEST(DemoFolderTest, EveryVentrixTicketLineIsAPacketOrNothing) {
     }
 }
 
+// Blanks are sent like any other character, so one before a comment or at a line's end would
+// reach the printer unnoticed.
+TEST(DemoFolderTest, NoTicketSendsABlankBeforeACommentOrAtALineEnd) {
+    for (const std::string& title : DemoTicketTitles()) {
+        for (const std::string& line : SplitLines(DemoFile(title + ".dmo"))) {
+            const std::string sent = line.substr(0, line.find('`'));
+            EXPECT_TRUE(sent.empty() || (sent.back() != ' ' && sent.back() != '\t'))
+                << title << ": " << line.substr(0, 60);
+        }
+    }
+}
+
 TEST(DemoFolderTest, EveryTicketHasItsPreview) {
     for (const std::string& title : DemoTicketTitles()) {
         ExpectBmp({title + ".bmp", kPreviewWidth, kPreviewHeight});
