@@ -16,7 +16,6 @@ constexpr uint8_t kClearAllType = 0x10;
 constexpr std::string_view kClearAllPayload = "^C|^^C|j|^";
 
 constexpr uint64_t kStaleFrameMs = 1000;  // a packet's rest must follow within this
-constexpr int kSerialFrameLimit = 8192;   // above the console's 5000-byte transmissions
 
 // Smart progress records for each ticket phase.
 constexpr uint8_t kPercentBusy = 0;
@@ -73,7 +72,7 @@ SimPrinter::SimPrinter(const PrinterSettings& settings, LogSink verbose)
       m_ventrixFramer(ScanVentrixPacket, kVentrixStartByte,
                       FramerLimits{kVentrixMaximumLength, kStaleFrameMs}),
       m_serialFramer(ScanSerialPacket, kSerialStartByte,
-                     FramerLimits{kSerialFrameLimit, kStaleFrameMs}) {}
+                     FramerLimits{kSimSerialFrameLimit, kStaleFrameMs}) {}
 
 void SimPrinter::Log(const std::string& text) const {
     if (m_verbose) {

@@ -15,8 +15,18 @@
 #include "sim/StatusBits.h"
 #include "sim/TicketJob.h"
 #include "status/PrinterMode.h"
+#include "status/SerialPacket.h"
+#include "status/VentrixPacket.h"
 
 namespace kestrel {
+
+// A serial packet is waited for up to the largest length its 16-bit field can announce, so a
+// whole-file ticket (9,999 bytes, 10,006 framed) arrives as one packet.
+inline constexpr int kSimSerialFrameLimit = kSerialMaximumLength;
+// The most received bytes the printer holds back between calls (BufferedInput): the rest of a
+// serial packet, of a Ventrix packet and of a Smart poll.
+inline constexpr size_t kSimMaxBufferedInput =
+    kSimSerialFrameLimit + kVentrixMaximumLength + sizeof kSmartStatusPoll;
 
 struct PrinterSettings {
     PrinterMode mode = PrinterMode::Ventrix;

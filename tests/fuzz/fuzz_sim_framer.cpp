@@ -14,8 +14,6 @@ using kestrel::PacketScan;
 using kestrel::PacketScanStatus;
 using kestrel::PrinterMode;
 
-constexpr size_t kMaxFramerBuffer = 8192;
-
 void CheckVentrixReply(const std::vector<uint8_t>& reply) {
     size_t at = 0;
     while (at < reply.size()) {
@@ -48,7 +46,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         now += rest[0] % 7;
         const std::vector<uint8_t> reply = printer.Receive(rest.first(take), now);
         const std::vector<uint8_t> unasked = printer.Tick(now + 1000);
-        if (printer.BufferedInput() > kMaxFramerBuffer) {
+        if (printer.BufferedInput() > kestrel::kSimMaxBufferedInput) {
             std::abort();
         }
         if (mode == PrinterMode::Ventrix) {
