@@ -5,6 +5,8 @@
 #include <array>
 #include <cstdint>
 
+#include "status/CheckBoxLookup.h"
+
 namespace kestrel {
 
 inline constexpr uint8_t kSmartCodeBit = 0x80;
@@ -92,12 +94,7 @@ inline constexpr std::array<SmartStatusBit, 9> kSmartStatusBitTable = {{
 
 // The bit of a check box, for constants: an unknown id does not compile.
 consteval const SmartStatusBit& SmartStatusBitFor(int checkBoxId) {
-    for (const SmartStatusBit& bit : kSmartStatusBitTable) {
-        if (bit.checkBoxId == checkBoxId) {
-            return bit;
-        }
-    }
-    throw "no Smart status bit shows in this check box";
+    return RowForCheckBox(kSmartStatusBitTable, checkBoxId);
 }
 
 }  // namespace kestrel

@@ -6,6 +6,8 @@
 #include <array>
 #include <cstdint>
 
+#include "status/CheckBoxLookup.h"
+
 namespace kestrel {
 
 inline constexpr int kStatusByteCount = 5;    // the bytes at S, S+2, S+4, S+6 and S+8
@@ -58,12 +60,7 @@ inline constexpr int kCheckBarcodesDone = 1093;
 
 // The row of a check box, for constants: an unknown id does not compile.
 consteval const StatusBitRow& StatusBitRowFor(int checkBoxId) {
-    for (const StatusBitRow& row : kStatusBitTable) {
-        if (row.checkBoxId == checkBoxId) {
-            return row;
-        }
-    }
-    throw "no status bit shows in this check box";
+    return RowForCheckBox(kStatusBitTable, checkBoxId);
 }
 
 }  // namespace kestrel

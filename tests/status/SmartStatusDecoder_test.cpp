@@ -24,15 +24,7 @@ class SmartDecodingTest : public StatusDecoderTest {
   protected:
     void PassSmart() { Pass(PrinterMode::Smart); }
 
-    std::vector<int> CheckedBoxes() const {
-        std::vector<int> checked;
-        for (int id : kSmartBoxes) {
-            if (host.IsButtonChecked(id)) {
-                checked.push_back(id);
-            }
-        }
-        return checked;
-    }
+    std::vector<int> CheckedBoxes() const { return CheckedAmong(kSmartBoxes); }
 };
 
 struct StatusRecordCase {

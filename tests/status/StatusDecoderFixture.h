@@ -70,6 +70,17 @@ class StatusDecoderTest : public ::testing::Test {
         ASSERT_LE(decoder.m_statusFill, kStatusBufferSize);
     }
 
+    // Those of `ids` whose box is checked.
+    std::vector<int> CheckedAmong(const std::vector<int>& ids) const {
+        std::vector<int> checked;
+        for (int id : ids) {
+            if (host.IsButtonChecked(id)) {
+                checked.push_back(id);
+            }
+        }
+        return checked;
+    }
+
     void CheckAll(const std::vector<int>& ids, int checked) {
         for (int id : ids) {
             host.CheckButton(id, checked);

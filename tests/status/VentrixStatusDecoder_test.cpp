@@ -24,15 +24,7 @@ class VentrixDecodingTest : public StatusDecoderTest {
   protected:
     void PassVentrix() { Pass(PrinterMode::Ventrix); }
 
-    std::vector<int> CheckedBoxes() const {
-        std::vector<int> checked;
-        for (int id : AllConditionBoxes()) {
-            if (host.IsButtonChecked(id)) {
-                checked.push_back(id);
-            }
-        }
-        return checked;
-    }
+    std::vector<int> CheckedBoxes() const { return CheckedAmong(AllConditionBoxes()); }
 
     // Each logged name followed by the pane's text, as the decoder writes them.
     std::vector<std::string> WithPaneText(const std::vector<std::string>& names) const {
