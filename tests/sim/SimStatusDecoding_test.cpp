@@ -8,16 +8,10 @@
 #include "status/PrinterMode.h"
 #include "status/StatusDecoder.h"
 #include "support/FakeDialogHost.h"
+#include "support/RecordingStatusLog.h"
 
 namespace kestrel {
 namespace {
-
-class NoLog : public StatusLog {
-  public:
-    void WriteAppLog(const std::string& text) override { m_entries.push_back(text); }
-    std::string CommLogText() override { return {}; }
-    std::vector<std::string> m_entries;
-};
 
 // Appends the bytes and runs passes until they are all decoded.
 void DecodeAll(StatusDecoder& decoder, const std::vector<uint8_t>& bytes, PrinterMode mode,
@@ -40,7 +34,7 @@ TEST(SimStatusDecodingTest, EachConditionChecksOnlyItsOwnBox) {
         PrinterStatus status{};
         SetBit(status, condition, true);
         testing::FakeDialogHost host;
-        NoLog log;
+        testing::RecordingStatusLog log;
         StatusDecoder decoder;
         DecodeAll(decoder, BuildStatusPacket(status, 1234, false), PrinterMode::Ventrix, host, log);
         int checked = 0;
@@ -62,7 +56,7 @@ TEST(SimStatusDecodingTest, DamagedCrcIsReportedAndChangesNoBox) {
     PrinterStatus status{};
     SetBit(status, *FindStatusCondition("jam"), true);
     testing::FakeDialogHost host;
-    NoLog log;
+    testing::RecordingStatusLog log;
     StatusDecoder decoder;
     DecodeAll(decoder, BuildStatusPacket(status, 0, true), PrinterMode::Ventrix, host, log);
     EXPECT_TRUE(host.m_checks.empty());
@@ -75,7 +69,7 @@ TEST(SimStatusDecodingTest, SmartPollReplyFillsTheSmartGroup) {
     PrinterStatus status{};
     SetBit(status, *FindStatusCondition("jam"), true);
     testing::FakeDialogHost host;
-    NoLog log;
+    testing::RecordingStatusLog log;
     StatusDecoder decoder;
     DecodeAll(decoder, SmartPollReply(status, 5, SmartStateText(status)), PrinterMode::Smart, host,
               log);

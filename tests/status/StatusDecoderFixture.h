@@ -13,19 +13,11 @@
 #include "status/StatusPacket.h"
 #include "status/VentrixPacket.h"
 #include "support/FakeDialogHost.h"
+#include "support/RecordingStatusLog.h"
 
 namespace kestrel::testing {
 
 using Bytes = std::vector<uint8_t>;
-
-class RecordingStatusLog : public StatusLog {
-  public:
-    void WriteAppLog(const std::string& text) override { m_entries.push_back(text); }
-    std::string CommLogText() override { return m_paneText; }
-
-    std::vector<std::string> m_entries;
-    std::string m_paneText = "02 12 1F ...pane text";
-};
 
 // The payload of a status packet as the printer lays it out: three "|"-ended identity fields,
 // then the five status bytes with a filler byte between each two.
