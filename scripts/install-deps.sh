@@ -9,6 +9,7 @@ packages=(
     libgtest-dev libgmock-dev libbenchmark-dev
     libcups2-dev
     unrtf
+    dpkg-dev lintian file groff-base binutils
 )
 
 missing=()

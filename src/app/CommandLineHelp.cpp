@@ -1,5 +1,7 @@
 #include "app/CommandLineHelp.h"
 
+#include "app/PortListing.h"
+
 namespace kestrel {
 
 std::string HelpText() {
@@ -24,18 +26,29 @@ std::string HelpText() {
            "  UnregServer              remove it from there, then end\n"
            "  --help                   show this help and end\n"
            "  --version                show the version and end\n"
+           "  --list-ports             show the ports the port dialog offers, one a line,\n"
+           "                           and end\n"
            "\n"
            "Settings: $KESTREL_SETTINGS, else $XDG_CONFIG_HOME/Quillon/IOCommKestrel.reg.\n"
-           "Log: Kestrel.log in the current directory.\n";
+           "Log: Kestrel.log in the current directory.\n"
+           "Exit status: 0 on success; 1 when a command-file job with exit fails.\n";
 }
 
 std::optional<std::string> InformationRequest(const std::vector<std::string>& args) {
+    return InformationRequest(args, PortEnvironment{});
+}
+
+std::optional<std::string> InformationRequest(const std::vector<std::string>& args,
+                                              const PortEnvironment& environment) {
     for (const std::string& arg : args) {
         if (arg == "--help" || arg == "-h" || arg == "-?" || arg == "/?") {
             return HelpText();
         }
         if (arg == "--version") {
             return std::string(kVersionText) + "\n";
+        }
+        if (arg == "--list-ports") {
+            return PortListText(environment);
         }
     }
     return std::nullopt;

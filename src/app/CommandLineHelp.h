@@ -1,9 +1,12 @@
-// The answers to "--help" and "--version", which the program gives before anything else.
+// The answers to "--help", "--version" and "--list-ports", which the program gives before
+// anything else.
 #pragma once
 
 #include <optional>
 #include <string>
 #include <vector>
+
+#include "port/PortEnvironment.h"
 
 namespace kestrel {
 
@@ -12,8 +15,12 @@ inline constexpr const char* kVersionText = "Kestrel Version 2.0.1.5";
 // The option list, in the form of a Linux program's --help.
 std::string HelpText();
 
-// The text to print when the arguments ask for help or the version, else nothing (the
-// arguments are then the program's options).
+// The text to print when the arguments ask for help, the version or the port list, else
+// nothing (the arguments are then the program's options). The first such argument decides.
 std::optional<std::string> InformationRequest(const std::vector<std::string>& args);
+
+// The same, listing the ports of the system that `environment` describes.
+std::optional<std::string> InformationRequest(const std::vector<std::string>& args,
+                                              const PortEnvironment& environment);
 
 }  // namespace kestrel

@@ -73,8 +73,10 @@ std::string DesktopEntryText(const std::string& executable) {
            "Exec=" +
            QuoteExec(executable) +
            "\n"
+           "Icon=kestrel\n"
            "Terminal=false\n"
-           "Categories=Utility;\n";
+           "Categories=Utility;\n"
+           "Keywords=printer;ticket;serial;diagnostic;\n";
 }
 
 bool InstallDesktopEntry() {

@@ -19,7 +19,8 @@ RegistrationSwitch FindRegistrationSwitch(const std::string& commandLine);
 // $XDG_DATA_HOME/applications/kestrel.desktop, or ~/.local/share/applications/kestrel.desktop.
 std::string DesktopEntryPath();
 
-// The entry's text for the program at `executable`.
+// The entry's text for the program at `executable`; the package installs the one for
+// "kestrel", with the icon of that name.
 std::string DesktopEntryText(const std::string& executable);
 
 // Writes the entry for the running program (atomically, making the folder); false on failure.

@@ -2,7 +2,10 @@
 // strnicmp do in the "C" locale.
 #pragma once
 
+#include <algorithm>
+#include <string>
 #include <string_view>
+#include <vector>
 
 namespace kestrel {
 
@@ -44,6 +47,20 @@ constexpr int CompareNoCase(std::string_view a, std::string_view b) {
 constexpr bool SortsBeforeInList(std::string_view a, std::string_view b) {
     const int order = CompareNoCase(a, b);
     return order != 0 ? order < 0 : a < b;
+}
+
+// Adds `text` to a list kept in that order unless the list holds it already without regard to
+// case, as a sorted combo box searched before each addition; false when it was there.
+inline bool AddToSortedListOnce(std::vector<std::string>& list, std::string text) {
+    const auto same = [&text](const std::string& item) { return EqualsNoCase(item, text); };
+    if (std::any_of(list.begin(), list.end(), same)) {
+        return false;
+    }
+    const auto at = std::upper_bound(
+        list.begin(), list.end(), text,
+        [](const std::string& a, const std::string& b) { return SortsBeforeInList(a, b); });
+    list.insert(at, std::move(text));
+    return true;
 }
 
 }  // namespace kestrel

@@ -19,7 +19,7 @@ TEST(CommandLineHelp, ListsEveryOption) {
     const std::string help = HelpText();
     for (const char* option : {"ventrix", "fact", "  s ", "file:<path>", "port:<name>",
                                "portsetup:<settings>", "handshake:<none|xon|hardware>", "exit",
-                               "RegServer", "UnregServer", "--help", "--version"}) {
+                               "RegServer", "UnregServer", "--help", "--version", "--list-ports"}) {
         EXPECT_NE(help.find(option), std::string::npos) << option;
     }
     EXPECT_EQ(help.rfind("Usage: kestrel", 0), 0u);
