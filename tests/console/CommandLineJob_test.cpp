@@ -11,11 +11,11 @@
 #include <chrono>
 #include <thread>
 
-#include "ConsoleTestFixture.h"
 #include "console/CommandLineJobFile.h"
 #include "console/ControlIds.h"
 #include "console/TimerIds.h"
 #include "notation/EncodeCommandText.h"
+#include "support/ConsoleTestFixture.h"
 #include "support/FileBytes.h"
 #include "support/SimProcess.h"
 #include "support/Unprivileged.h"

@@ -7,10 +7,10 @@
 #include <filesystem>
 #include <functional>
 
-#include "ConsoleTestFixture.h"
 #include "console/CAboutDlg.h"
 #include "console/CommDataPath.h"
 #include "console/ControlIds.h"
+#include "support/ConsoleTestFixture.h"
 
 namespace kestrel {
 namespace {
