@@ -1,10 +1,6 @@
 // The kestrel program itself running the command-line job unattended, with no display, against
 // the vantor-sim program over TCP and its pseudo-terminal.
-#include <arpa/inet.h>
 #include <gtest/gtest.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 #include <chrono>
 #include <thread>
@@ -22,11 +18,11 @@ using testing::ChildProcess;
 using testing::ReadFileBytes;
 using testing::RecordedBytes;
 using testing::SimProcess;
-using testing::SplitVentrixPackets;
 using testing::WriteFileBytes;
 
 constexpr std::chrono::milliseconds kProgramWait{15000};
 constexpr std::chrono::milliseconds kQuietWait{300};
+constexpr std::chrono::milliseconds kArrivalWait{3000};
 const std::vector<std::string> kTicketLines = {"<0x02><0x04>ONE", "<0x02><0x04>TWO[LF]",
                                                "<0x02><0x04>THREE"};
 // A command history that the job must leave as it was.
@@ -78,16 +74,8 @@ class KestrelProgramTest : public testing::AppTest {
     }
 
     void ExpectTheTicketsPackets() {
-        std::vector<std::vector<uint8_t>> packets;
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(3);
-        do {
-            packets = SplitVentrixPackets(RecordedBytes(Record(), "rx"));
-            if (packets.size() == kTicketLines.size() && packets.back().size() >= 3 &&
-                packets.back().size() == packets.back()[2]) {
-                break;
-            }
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        } while (std::chrono::steady_clock::now() < deadline);
+        const auto packets =
+            testing::WaitForVentrixPackets(Record(), kTicketLines.size(), kArrivalWait);
         ASSERT_EQ(packets.size(), kTicketLines.size());
         for (size_t i = 0; i < packets.size(); ++i) {
             const std::string line = EncodeCommandBytes(kTicketLines[i]);
@@ -136,15 +124,7 @@ TEST_F(KestrelProgramTest, AMissingFileSendsNothingAndEndsWithOne) {
 }
 
 TEST_F(KestrelProgramTest, ARefusedPortSendsNothingAndEndsWithOne) {
-    const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t size = sizeof address;
-    bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
-    getsockname(fd, reinterpret_cast<sockaddr*>(&address), &size);
-    close(fd);
-    const std::string refused = "127.0.0.1:" + std::to_string(ntohs(address.sin_port));
+    const std::string refused = testing::RefusingLoopbackAddress();
     const int exitCode = Run({"ventrix", "port:" + refused, "file:t.dmo", "exit"});
     ExpectFailureWithoutTraffic(exitCode, "Cannot communicate with the printer.");
 }

@@ -1,10 +1,7 @@
 // The command-line file job on the console's fake window against the vantor-sim program: the
 // ticket reaches the printer over TCP or its pseudo-terminal, failures send nothing and end the
 // run with 1, and no message box waits for an operator.
-#include <arpa/inet.h>
 #include <gtest/gtest.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -26,8 +23,9 @@ namespace {
 using testing::ConsoleTest;
 using testing::ReadFileBytes;
 using testing::RecordedBytes;
+using testing::RefusingLoopbackAddress;
 using testing::SimProcess;
-using testing::SplitVentrixPackets;
+using testing::WaitForVentrixPackets;
 using testing::WriteFileBytes;
 
 constexpr std::chrono::milliseconds kArrivalWait{3000};
@@ -45,51 +43,12 @@ std::string TicketText() {
     return kTicketLines[0] + "\r\n\r\n" + kTicketLines[1] + "\r\n" + kTicketLines[2] + "\r\n";
 }
 
-template <typename Condition>
-bool WaitFor(Condition condition, std::chrono::milliseconds wait) {
-    const auto deadline = std::chrono::steady_clock::now() + wait;
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() >= deadline) {
-            return false;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
-    return true;
-}
-
-// A loopback port nobody listens on: bound, read and released.
-std::string RefusingAddress() {
-    const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t size = sizeof address;
-    bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
-    getsockname(fd, reinterpret_cast<sockaddr*>(&address), &size);
-    close(fd);
-    return "127.0.0.1:" + std::to_string(ntohs(address.sin_port));
-}
-
 class CommandLineJobTest : public ConsoleTest {
   protected:
     std::string Record() const { return m_folder.File("record.txt"); }
 
-    // The packets the simulator received, once `count` whole ones are there (or the wait is over).
-    std::vector<std::vector<uint8_t>> ReceivedPackets(size_t count) {
-        std::vector<std::vector<uint8_t>> packets;
-        WaitFor(
-            [&] {
-                packets = SplitVentrixPackets(RecordedBytes(Record(), "rx"));
-                return packets.size() > count ||
-                       (packets.size() == count && packets.back().size() >= 3 &&
-                        packets.back().size() == packets.back()[2]);
-            },
-            kArrivalWait);
-        return packets;
-    }
-
     void ExpectTheTicketsPackets() {
-        const auto packets = ReceivedPackets(kTicketLines.size());
+        const auto packets = WaitForVentrixPackets(Record(), kTicketLines.size(), kArrivalWait);
         ASSERT_EQ(packets.size(), kTicketLines.size());
         for (size_t i = 0; i < packets.size(); ++i) {
             const std::string line = EncodeCommandBytes(kTicketLines[i]);
@@ -171,12 +130,11 @@ TEST_F(CommandLineJobTest, WithoutExitTheWholeFileGoesOutAndTheConsoleStaysOpen)
     EXPECT_TRUE(m_host.m_messages.empty());
     const std::string expected = EncodeCommandBytes(text);
     std::vector<uint8_t> received;
-    WaitFor(
-        [&] {
-            received = RecordedBytes(Record(), "rx");
-            return received.size() >= expected.size();
-        },
-        kArrivalWait);
+    const auto deadline = std::chrono::steady_clock::now() + kArrivalWait;
+    while ((received = RecordedBytes(Record(), "rx")).size() < expected.size() &&
+           std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
     EXPECT_EQ(std::string(received.begin(), received.end()), expected);
 
     // No tick does anything any more.
@@ -229,7 +187,7 @@ TEST_F(CommandLineJobTest, AnEmptyNameIsAFailure) {
 
 TEST_F(CommandLineJobTest, ARefusedPortSendsNothingAndEndsWithOne) {
     WriteFileBytes(m_folder.File("t.dmo"), TicketText());
-    Start({"ventrix", "port:" + RefusingAddress(), "file:t.dmo", "exit"});
+    Start({"ventrix", "port:" + RefusingLoopbackAddress(), "file:t.dmo", "exit"});
     Tick();
     ExpectFailureWithoutTraffic("Cannot communicate with the printer.");
     EXPECT_EQ(m_host.m_buttonImages[IDC_COMM], "COMM");

@@ -2,11 +2,17 @@
 // received read back from the record file.
 #pragma once
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
 #include <chrono>
 #include <cstdint>
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "support/ChildProcess.h"
@@ -86,6 +92,39 @@ inline std::vector<std::vector<uint8_t>> SplitVentrixPackets(const std::vector<u
         at = end;
     }
     return packets;
+}
+
+// The received packets once `count` whole ones are in the record (or what is there when the
+// wait runs out).
+inline std::vector<std::vector<uint8_t>> WaitForVentrixPackets(const std::string& recordPath,
+                                                               size_t count,
+                                                               std::chrono::milliseconds wait) {
+    const auto deadline = std::chrono::steady_clock::now() + wait;
+    for (;;) {
+        std::vector<std::vector<uint8_t>> packets =
+            SplitVentrixPackets(RecordedBytes(recordPath, "rx"));
+        const bool whole = packets.size() > count ||
+                           (packets.size() == count &&
+                            (count == 0 || (packets.back().size() >= 3 &&
+                                            packets.back().size() == packets.back()[2])));
+        if (whole || std::chrono::steady_clock::now() >= deadline) {
+            return packets;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+}
+
+// A loopback address nobody listens on: a port bound, read and released.
+inline std::string RefusingLoopbackAddress() {
+    const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t size = sizeof address;
+    bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
+    getsockname(fd, reinterpret_cast<sockaddr*>(&address), &size);
+    close(fd);
+    return "127.0.0.1:" + std::to_string(ntohs(address.sin_port));
 }
 
 }  // namespace kestrel::testing
