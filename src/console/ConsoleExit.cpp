@@ -21,6 +21,17 @@ constexpr size_t kSaveErrorBufferSize = 128;
 // No real folder name comes near this; a longer answer is taken as no answer.
 constexpr size_t kCurrentFolderLimit = 1 << 20;
 
+// Before the job closes the port, the bytes still queued are given time to leave: closing a
+// TCP connection that holds unread input resets it and drops what was not sent yet.
+constexpr int kDrainRounds = 200;
+constexpr uint32_t kDrainWaitMs = 10;
+
+void WaitForOutputToLeave(IOComm& port, Clock& clock) {
+    for (int round = 0; round < kDrainRounds && port.InputPending() > 0; ++round) {
+        clock.Sleep(kDrainWaitMs);
+    }
+}
+
 // The current directory, or "" when it has none (it was deleted, say).
 std::string CurrentFolder() {
     std::string buffer(256, '\0');
@@ -154,6 +165,7 @@ bool CKestrelDlg::RunJobSend() {
     if (lineMode) {
         StartMonitor();
     }
+    WaitForOutputToLeave(m_app.m_ioComm, m_app.GetClock());
     m_app.m_ioComm.Close();
     m_portOpen = false;
     Host().SetButtonImages(IDC_COMM, kCommOpenImages);
