@@ -85,7 +85,7 @@ bool CKestrelApp::InitInstance() {
 
 int CKestrelApp::ExitInstance() {
     m_comServerStarted = 0;
-    return 0;
+    return m_jobExitCode;
 }
 
 void CKestrelApp::RunConsole() {

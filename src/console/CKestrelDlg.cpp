@@ -2,13 +2,12 @@
 // the routing of commands to their handlers.
 #include "console/CKestrelDlg.h"
 
-#include <sys/stat.h>
-
 #include <cstdio>
 #include <cstring>
 #include <memory>
 
 #include "app/CKestrelApp.h"
+#include "console/CommDataPath.h"
 #include "console/CommLogCommands.h"
 #include "console/ConsoleGroups.h"
 #include "console/ConsoleTexts.h"
@@ -16,7 +15,6 @@
 #include "console/DialogInt.h"
 #include "console/PortDialog.h"
 #include "console/TimerIds.h"
-#include "platform/UserFolders.h"
 #include "status/PrinterMode.h"
 
 namespace kestrel {
@@ -25,7 +23,6 @@ namespace {
 constexpr const char* kCmdSaveValue = "CmdSave";
 constexpr const char* kPollCmdSaveValue = "PollCmdSave";
 constexpr const char* kCommDataPathValue = "CommDataFilePathName";
-constexpr const char* kCommDataUnderDataFolder = "Norvane/Kestrel/KestrelCommData.rtf";
 constexpr const char* kBottomPictureFile = "PictBottom.bmp";
 constexpr const char* kDefaultCommands[] = {"[ESC]@", "[ESC][ENQ]1", "[ESC]V"};
 constexpr const char* kDefaultPollCommand = "[GS]y";
@@ -39,16 +36,6 @@ void ReadHistory(const SettingsKey& key, const char* name, CommandHistory& histo
     if (key.ReadBinary(name, bytes, sizeof bytes, &size)) {
         history.Load(bytes, size);
     }
-}
-
-// The user's data folder (created when missing) and the comm data file below it.
-std::string DefaultCommDataPath() {
-    const std::string dataFolder = XdgBaseFolder("XDG_DATA_HOME", ".local/share");
-    if (dataFolder.empty()) {
-        return kCommDataUnderDataFolder;
-    }
-    mkdir(dataFolder.c_str(), 0700);
-    return dataFolder + "/" + kCommDataUnderDataFolder;
 }
 
 }  // namespace

@@ -82,6 +82,14 @@ class CKestrelDlg : public DialogEvents, private StatusLog {
     void OnRepeatCheck();
     void OnBrowse();
     void OnSendBinaryFile();
+    // A ticket file in line mode (Ventrix framing; with the 22 ms pause or back to back) or in
+    // whole-file mode. 1 when every byte went out; otherwise 0 with `error` saying why (with
+    // `error` given, nothing is shown to the operator).
+    int SendTicketLines(const std::string& path, bool pauseBetweenLines, std::string* error);
+    int SendTicketWhole(const std::string& path, std::string* error);
+    // A send is over: clears m_sending and ends the run when Close, Escape or Exit came
+    // during it.
+    void EndSending();
 
     // The ticket monitor.
     void OnMonitorCheck();
@@ -92,6 +100,8 @@ class CKestrelDlg : public DialogEvents, private StatusLog {
     void OnExitButton();
     void OnHelpButton();
     void RunCommandLineJob();
+    // The About box (system command 16, from the context menu).
+    void OnAboutBox();
 
     // Console state.
     int m_repeatAction = kRepeatNothing;
@@ -134,10 +144,23 @@ class CKestrelDlg : public DialogEvents, private StatusLog {
     int GetItemInt(int id) const;
     void SetItemInt(int id, int value);
     void ShowError(const std::string& text, const std::string& caption);
+    // Close, Escape and Exit: saves the log once and ends the run with `result`; while a send
+    // is going on, the end waits for it.
+    void LeaveConsole(int result);
+    // Saves the log pane to m_commDataPath and reports a failure in a message box.
     void SaveLogOnExit();
+    // The command-line job's steps; its senders and its reports, which never show a message box.
+    bool RunJobSend();
+    int JobSendLines(const std::string& path, std::string* error);
+    int JobSendWhole(const std::string& path, std::string* error);
+    void ReportJobFailure(const std::string& text);
 
     CKestrelApp& m_app;
     ProcessPriority& m_priority;
+    // A way out has begun: later ones do nothing, so the log is saved once.
+    bool m_leaving = false;
+    // The result a way out asked for while a send was going on (0: none).
+    int m_pendingEndResult = 0;
 };
 
 }  // namespace kestrel

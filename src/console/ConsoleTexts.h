@@ -25,6 +25,10 @@ inline constexpr const char* kSmartPollCommand = "[gs]~SS<0x81>";
 inline constexpr const char* kVentrixPollCommand = "<0x02><0x00>";
 inline constexpr const char* kTooLongForPacketText =
     "The command is too long for one Ventrix packet (at most 252 bytes); nothing was sent.";
+inline constexpr const char* kSaveLogErrorFormat = "Error: %d on saving log file.";
+inline constexpr const char* kSaveLogAccessErrorText =
+    "Possible access error on saving to log file.";
+inline constexpr const char* kHelpPageName = "Kestrel.html";
 // The application's name, the caption of its own message boxes.
 inline constexpr const char* kAppName = "Kestrel";
 

@@ -7,12 +7,12 @@
 #include <string>
 #include <vector>
 
-#include "console/ConsoleTestFixture.h"
 #include "console/ControlIds.h"
 #include "platform/CommTypes.h"
 #include "port/PortTestSupport.h"
 #include "status/SerialPacket.h"
 #include "status/VentrixPacket.h"
+#include "support/ConsoleTestFixture.h"
 #include "support/PseudoTerminal.h"
 
 namespace kestrel {
@@ -107,7 +107,8 @@ TEST_F(ConsoleSendTest, EmptyAndOverlongCommandsSendNothing) {
 // The port under test is COM5 on a pseudo-terminal; the seam sees the break.
 class ConsoleSerialTest : public ConsoleTest {
   protected:
-    ConsoleSerialTest() {
+    void SetUp() override {
+        ConsoleTest::SetUp();
         EXPECT_TRUE(testing::MapPortName(SettingsKey::DefaultPath(), "COM5", m_pty.SlavePath()));
         m_environment.sys = &m_sys;
     }

@@ -7,10 +7,10 @@
 #include <string>
 #include <vector>
 
-#include "console/ConsoleTestFixture.h"
 #include "console/ControlIds.h"
 #include "console/TimerIds.h"
 #include "port/PortTestSupport.h"
+#include "support/ConsoleTestFixture.h"
 #include "support/PseudoTerminal.h"
 
 namespace kestrel {

@@ -5,12 +5,12 @@
 #include <vector>
 
 #include "console/ConsoleGroups.h"
-#include "console/ConsoleTestFixture.h"
 #include "console/ControlIds.h"
 #include "console/PortDialog.h"
 #include "console/TimerIds.h"
 #include "platform/AsciiText.h"
 #include "status/PrinterMode.h"
+#include "support/ConsoleTestFixture.h"
 
 namespace kestrel {
 namespace {
@@ -58,7 +58,7 @@ TEST_F(ConsoleTest, HistoriesCarryOverToTheNextRunNewestFirstAfterTheDefaults) {
     m_host.SetItemText(IDC_POLLCOMBO, "<0x02><0x12>");
     m_dlg->OnCommand(IDC_POLLCOMBO, kCbnKillFocus);
     EXPECT_EQ(m_host.m_lists[IDC_CMDCOMBO].front(), "second");  // inserted at the top
-    Stop();
+    End();
 
     m_host = testing::FakeDialogHost();
     m_host.m_logPane = &m_pane;
@@ -96,7 +96,7 @@ TEST_F(ConsoleTest, DamagedStoredHistoriesReadSafely) {
         EXPECT_EQ(items.front().size(), test.firstLength);
         EXPECT_NE(m_dlg->m_commDataPath.find("Norvane/Kestrel/KestrelCommData.rtf"),
                   std::string::npos);
-        Stop();
+        End();
     }
 }
 

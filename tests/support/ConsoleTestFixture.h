@@ -1,18 +1,25 @@
-// The console on a fake window, in a scratch folder that is its current directory and holds its
-// settings; optionally with a simulated printer on loopback TCP, recording what it receives.
+// A console on a fake window for tests: the application object, the console and its log pane,
+// in a scratch folder that is the current directory, holds the settings file and is the data
+// folder, so no test touches the user's files. Optionally a simulated printer on loopback
+// records what it receives.
 #pragma once
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <cstdlib>
 #include <fstream>
 #include <memory>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "app/CKestrelApp.h"
+#include "commlog/CommLogFile.h"
 #include "console/CKestrelDlg.h"
 #include "platform/DialogEvents.h"
+#include "platform/ProcessPriority.h"
 #include "platform/SettingsKey.h"
 #include "sim/HexText.h"
 #include "sim/SimTestClient.h"
@@ -33,30 +40,68 @@ class UnchangedPriority : public ProcessPriority {
     int m_raises = 0;
 };
 
+// A pane that really writes its file, or fails its saves with a chosen errno.
+class SavingPane : public FakeCommLogPane {
+  public:
+    bool SaveFile(const std::string& path, std::string* error) override {
+        FakeCommLogPane::SaveFile(path, error);
+        if (m_failWithErrno) {
+            *error = "refused";
+            errno = *m_failWithErrno;
+            return false;
+        }
+        return WriteCommLogFile(path, "{\\rtf1 saved}", error);
+    }
+    std::optional<int> m_failWithErrno;
+};
+
+// Sets an environment variable for the life of the object.
+class ScopedVariable {
+  public:
+    ScopedVariable(const char* name, const std::string& value) : m_name(name) {
+        if (const char* old = std::getenv(name)) {
+            m_old = old;
+        }
+        setenv(name, value.c_str(), 1);
+    }
+    ~ScopedVariable() {
+        if (m_old) {
+            setenv(m_name, m_old->c_str(), 1);
+        } else {
+            unsetenv(m_name);
+        }
+    }
+    ScopedVariable(const ScopedVariable&) = delete;
+    ScopedVariable& operator=(const ScopedVariable&) = delete;
+
+  private:
+    const char* m_name;
+    std::optional<std::string> m_old;
+};
+
 class ConsoleTest : public ::testing::Test {
   protected:
-    ConsoleTest() {
+    void SetUp() override {
         m_folder.EnterAsCurrentDirectory();
         m_folder.UseAsSettings();
-        setenv("XDG_DATA_HOME", m_folder.File("data").c_str(), 1);
         m_host.m_logPane = &m_pane;
         m_host.m_sortedLists = {1002};
     }
-    ~ConsoleTest() override {
-        m_dlg.reset();
-        m_app.reset();
-    }
+    void TearDown() override { End(); }
 
-    // Builds the application and the console, and initialises the console on the fake window.
+    // Makes the application and the console and initialises it, as start-up does. The
+    // application sleeps on the fake clock unless the test asks for real time.
     void Start(std::vector<std::string> args = {}, PortEnvironment environment = {}) {
-        m_app = std::make_unique<CKestrelApp>(std::move(args), AppClock(), std::move(environment));
+        Clock& clock = m_realTime ? SystemClock() : static_cast<Clock&>(m_clock);
+        m_app = std::make_unique<CKestrelApp>(std::move(args), clock, std::move(environment));
         m_app->m_messageOwner = &m_host;
         m_dlg = std::make_unique<CKestrelDlg>(*m_app, m_priority);
         m_dlg->Attach(m_host);
         m_dlg->OnInitDialog();
     }
-    // Ends the console (writing its values) and the application.
-    void Stop() {
+
+    // Destroys the console and then the application, as the end of the program does.
+    void End() {
         m_dlg.reset();
         m_app.reset();
     }
@@ -68,7 +113,7 @@ class ConsoleTest : public ::testing::Test {
         Click(id);
     }
 
-    // A simulator on loopback recording what it receives; the console's port is its address.
+    // A simulator on a thread of the test, recording what it receives.
     void StartSimulator(const std::string& dialect = "ventrix") {
         SimOptions options = TestOptions();
         options.recordPath = m_folder.File("record.txt");
@@ -77,13 +122,12 @@ class ConsoleTest : public ::testing::Test {
         ASSERT_TRUE(m_sim->Started()) << m_sim->Error();
         ASSERT_TRUE(m_control.Connect(m_sim->ControlAddress()));
     }
-    // Opens the simulator's address through the COM button, the port dialog cancelled.
+    // Opens the simulator's address through the COMM button, the port dialog cancelled.
     void OpenSimulatorPort() {
         m_app->m_portName = m_sim->TcpAddress();
         Click(1001);
         ASSERT_TRUE(m_dlg->m_portOpen) << m_app->m_ioComm.m_lastError;
     }
-
     // The byte strings the simulator recorded as received, one per read it made.
     std::vector<std::string> RecordedHex() {
         std::vector<std::string> lines;
@@ -96,7 +140,6 @@ class ConsoleTest : public ::testing::Test {
         }
         return lines;
     }
-
     static std::string Hex(const std::vector<uint8_t>& bytes) { return FormatHexBytes(bytes); }
 
     std::string AppLog() {
@@ -106,15 +149,32 @@ class ConsoleTest : public ::testing::Test {
         return text.str();
     }
 
-    // The clock the application sleeps on: the fake one unless the test asks for real time.
-    Clock& AppClock() { return m_realTime ? SystemClock() : static_cast<Clock&>(m_clock); }
+    std::unique_ptr<SettingsKey> Settings() {
+        return SettingsKey::Open(m_folder.File("settings.reg"), SettingsAccess::Create);
+    }
+    bool HasSetting(const char* name) {
+        char buffer[8000];
+        size_t size = 0;
+        std::unique_ptr<SettingsKey> key = Settings();
+        return key && key->ReadBinary(name, buffer, sizeof buffer, &size);
+    }
+    std::string SettingText(const char* name) {
+        char buffer[400] = {};
+        size_t size = 0;
+        std::unique_ptr<SettingsKey> key = Settings();
+        if (!key || !key->ReadBinary(name, buffer, sizeof buffer, &size)) {
+            return std::string();
+        }
+        return std::string(buffer, strnlen(buffer, size));
+    }
 
     ScratchFolder m_folder;
+    ScopedVariable m_dataHome{"XDG_DATA_HOME", m_folder.File("data")};
     FakeClock m_clock;
     bool m_realTime = false;
-    FakeDialogHost m_host;
-    FakeCommLogPane m_pane;
     UnchangedPriority m_priority;
+    FakeDialogHost m_host;
+    SavingPane m_pane;
     std::unique_ptr<SimRunner> m_sim;
     ControlClient m_control;
     std::unique_ptr<CKestrelApp> m_app;
