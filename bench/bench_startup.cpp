@@ -181,7 +181,8 @@ std::string PrepareFolder() {
     const std::filesystem::path file = std::filesystem::path(folder) / kCommDataUnderDataHome;
     std::filesystem::create_directories(file.parent_path());
     std::ofstream(file, std::ios::binary)
-        .write(renderer.Document().data(), static_cast<std::streamsize>(renderer.Document().size()));
+        .write(renderer.Document().data(),
+               static_cast<std::streamsize>(renderer.Document().size()));
     setenv("XDG_DATA_HOME", folder.c_str(), 1);
     setenv("KESTREL_SETTINGS", (folder + "/settings.reg").c_str(), 1);
     std::filesystem::current_path(folder);

@@ -118,8 +118,8 @@ constexpr TemplateControl kAboutControls[] = {
 
 constexpr DialogTemplate kConsole{IDD_KESTREL_DIALOG, "Vantor 60 Ticket Printer", 576, 402, true,
                                   kConsoleControls};
-constexpr DialogTemplate kPortDialog{IDD_PORTDIALOG, "Select Communication Port", 251, 95, false,
-                                     kPortDialogControls};
+constexpr DialogTemplate kPortDialog{IDD_PORTDIALOG, "Select Communication Port", 251, 95,
+                                     false,          kPortDialogControls};
 constexpr DialogTemplate kAbout{IDD_ABOUTBOX, "About Kestrel", 235, 55, false, kAboutControls};
 
 }  // namespace

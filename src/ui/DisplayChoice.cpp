@@ -14,10 +14,9 @@ bool IsSet(const char* value) {
 bool AsksForUnattendedRun(const std::vector<std::string>& args) {
     for (const std::string& arg : args) {
         // Flags lose their '-' or '/' before they are read, as options do.
-        const std::string_view param =
-            !arg.empty() && (arg.front() == '-' || arg.front() == '/')
-                ? std::string_view(arg).substr(1)
-                : std::string_view(arg);
+        const std::string_view param = !arg.empty() && (arg.front() == '-' || arg.front() == '/')
+                                           ? std::string_view(arg).substr(1)
+                                           : std::string_view(arg);
         if (StartsWithNoCase(param, "s") || StartsWithNoCase(param, "file:")) {
             return true;
         }

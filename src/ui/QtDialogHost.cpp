@@ -17,10 +17,10 @@
 #include <QRadioButton>
 #include <QTimer>
 
+#include "ui/Artwork.h"
 #include "ui/CRichtextctrl1.h"
 #include "ui/Cp1252QString.h"
 #include "ui/PictureButton.h"
-#include "ui/Artwork.h"
 #include "ui/TemplateControls.h"
 
 namespace kestrel {
@@ -238,7 +238,8 @@ void QtDialogHost::SetItemText(int id, const std::string& text) {
         return;
     }
     const QString shown = Cp1252ToDisplayText(text);
-    widget->setProperty(kCaptionProperty, QByteArray(text.data(), static_cast<qsizetype>(text.size())));
+    widget->setProperty(kCaptionProperty,
+                        QByteArray(text.data(), static_cast<qsizetype>(text.size())));
     if (auto* combo = qobject_cast<QComboBox*>(widget)) {
         combo->setEditText(shown);
     } else if (auto* edit = qobject_cast<QLineEdit*>(widget)) {

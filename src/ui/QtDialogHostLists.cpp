@@ -160,9 +160,8 @@ int QtDialogHost::FindStringExact(int id, int start, const std::string& text) co
 }
 
 int QtDialogHost::SelectString(int id, int start, const std::string& text) {
-    const int index = FindFrom(*this, id, start, [&](const std::string& item) {
-        return StartsWithNoCase(item, text);
-    });
+    const int index = FindFrom(
+        *this, id, start, [&](const std::string& item) { return StartsWithNoCase(item, text); });
     return index == kListError ? kListError : SetCurSel(id, index);
 }
 

@@ -69,8 +69,7 @@ class ModalScope {
 
 }  // namespace
 
-int QtDialogHost::MessageBox(const std::string& text, const std::string& caption,
-                             unsigned style) {
+int QtDialogHost::MessageBox(const std::string& text, const std::string& caption, unsigned style) {
     const std::string title = caption.empty() ? std::string(kAppCaption) : caption;
     if (IsHeadlessPlatform()) {
         std::fprintf(stderr, "%s: %s\n", title.c_str(), text.c_str());
@@ -92,8 +91,8 @@ std::string QtDialogHost::SaveFileDialog(const std::string& filter) {
         return std::string();
     }
     const ModalScope modal(m_modalDepth);
-    return FileName(QFileDialog::getSaveFileName(this, QString(), QDir::currentPath(),
-                                                 QtNameFilters(filter)));
+    return FileName(
+        QFileDialog::getSaveFileName(this, QString(), QDir::currentPath(), QtNameFilters(filter)));
 }
 
 std::string QtDialogHost::OpenFileDialog(const std::string& filter,
@@ -102,7 +101,8 @@ std::string QtDialogHost::OpenFileDialog(const std::string& filter,
         return std::string();
     }
     const ModalScope modal(m_modalDepth);
-    const QString folder = initialFolder.empty() ? QDir::currentPath() : FromFileName(initialFolder);
+    const QString folder =
+        initialFolder.empty() ? QDir::currentPath() : FromFileName(initialFolder);
     return FileName(QFileDialog::getOpenFileName(this, QString(), folder, QtNameFilters(filter)));
 }
 
@@ -113,8 +113,7 @@ std::string QtDialogHost::BrowseForFolder(const std::string& title,
     }
     const ModalScope modal(m_modalDepth);
     const QString folder = startFolder.empty() ? QDir::currentPath() : FromFileName(startFolder);
-    return FileName(
-        QFileDialog::getExistingDirectory(this, Cp1252ToQString(title), folder));
+    return FileName(QFileDialog::getExistingDirectory(this, Cp1252ToQString(title), folder));
 }
 
 int QtDialogHost::RunDialog(int templateId, DialogEvents& events) {

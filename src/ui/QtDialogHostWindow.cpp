@@ -5,9 +5,9 @@
 #include <QTimer>
 #include <algorithm>
 
+#include "ui/Artwork.h"
 #include "ui/PictureButton.h"
 #include "ui/QtDialogHost.h"
-#include "ui/Artwork.h"
 #include "ui/TemplateControls.h"
 
 namespace kestrel {
@@ -68,7 +68,8 @@ QImage& QtDialogHost::Picture(PictureSlot slot) {
 }
 
 bool QtDialogHost::LoadPicture(PictureSlot slot, const std::string& path) {
-    QImageReader reader(QFile::decodeName(QByteArray(path.data(), static_cast<qsizetype>(path.size()))));
+    QImageReader reader(
+        QFile::decodeName(QByteArray(path.data(), static_cast<qsizetype>(path.size()))));
     const QImage image = reader.read();
     if (image.isNull()) {
         return false;

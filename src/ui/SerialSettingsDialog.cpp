@@ -20,9 +20,9 @@ namespace {
 constexpr uint32_t kDefaultSpeed = 9600;
 constexpr uint8_t kFewestDataBits = 5;
 constexpr uint8_t kMostDataBits = 8;
-constexpr std::array<uint32_t, 17> kStandardSpeeds = {
-    110, 300, 600, 1200, 2400, 4800, 9600, 14400, 19200, 38400, 57600, 115200, 128000, 230400,
-    256000, 460800, 921600};
+constexpr std::array<uint32_t, 17> kStandardSpeeds = {110,    300,    600,    1200,   2400,  4800,
+                                                      9600,   14400,  19200,  38400,  57600, 115200,
+                                                      128000, 230400, 256000, 460800, 921600};
 constexpr std::array<const char*, 5> kParityNames = {"None", "Odd", "Even", "Mark", "Space"};
 constexpr std::array<const char*, 3> kStopBitNames = {"1", "1.5", "2"};
 constexpr std::array<const char*, 3> kFlowNames = {"None", "Xon / Xoff", "Hardware"};
@@ -75,7 +75,8 @@ class SerialSettingsForm : public QDialog {
         connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
         // A speed that is not a number cannot be taken.
         QPushButton* ok = buttons->button(QDialogButtonBox::Ok);
-        connect(m_speed, &QComboBox::editTextChanged, ok, [this, ok] { ok->setEnabled(Speed() > 0); });
+        connect(m_speed, &QComboBox::editTextChanged, ok,
+                [this, ok] { ok->setEnabled(Speed() > 0); });
         form->addRow(buttons);
     }
 

@@ -93,7 +93,8 @@ QWidget* CreateCombo(const TemplateControl& control, QWidget* parent, const QRec
     const int rowHeight = std::max(1, combo->fontMetrics().height());
     combo->setMaxVisibleItems(std::max(1, (rect.height() - editHeight) / rowHeight));
     const int id = control.id;
-    QObject::connect(combo, &QComboBox::activated, [id, notify](int) { notify(id, kCbnSelChange); });
+    QObject::connect(combo, &QComboBox::activated,
+                     [id, notify](int) { notify(id, kCbnSelChange); });
     QObject::connect(combo->lineEdit(), &QLineEdit::textEdited,
                      [id, notify](const QString&) { notify(id, kCbnEditChange); });
     return combo;

@@ -127,15 +127,17 @@ TEST_P(ConsoleWindow, LayoutShowsItsGroupsAndEveryControlFitsClearOfTheOthers) {
             if (widget == nullptr || widget->isHidden()) {
                 continue;
             }
-            EXPECT_TRUE(host.rect().contains(widget->geometry())) << GetParam().name << " " << control.id;
+            EXPECT_TRUE(host.rect().contains(widget->geometry()))
+                << GetParam().name << " " << control.id;
             if (!IsDecoration(widget) && qobject_cast<const QLabel*>(widget) == nullptr) {
                 visible.push_back(&control);
             }
         }
         for (size_t a = 0; a < visible.size(); ++a) {
             for (size_t b = a + 1; b < visible.size(); ++b) {
-                const QRect overlap = host.Control(visible[a]->id)->geometry().intersected(
-                    host.Control(visible[b]->id)->geometry());
+                const QRect overlap = host.Control(visible[a]->id)
+                                          ->geometry()
+                                          .intersected(host.Control(visible[b]->id)->geometry());
                 if (overlap.isEmpty() || UnitsOverlap(*visible[a], *visible[b])) {
                     continue;
                 }
@@ -157,10 +159,12 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         Layout{"Normal", IDC_NORMALMODE, {}, {IDC_SMARTGROUP, IDC_VENTRIXGROUP, IDC_COMMLOG}},
         Layout{"Smart", IDC_SMARTMODE, {IDC_SMARTGROUP, 1011}, {IDC_VENTRIXGROUP, IDC_COMMLOG}},
-        Layout{"Ventrix", IDC_VENTRIXMODE, {IDC_VENTRIXGROUP, 1072, IDC_MONITOR},
+        Layout{"Ventrix",
+               IDC_VENTRIXMODE,
+               {IDC_VENTRIXGROUP, 1072, IDC_MONITOR},
                {IDC_SMARTGROUP, IDC_COMMLOG}},
-        Layout{"Debug", IDC_DEBUGMODE, {IDC_COMMLOG, IDC_CMDCOMBO, IDC_POLLBUTTON},
-               {IDC_SMARTGROUP}}),
+        Layout{
+            "Debug", IDC_DEBUGMODE, {IDC_COMMLOG, IDC_CMDCOMBO, IDC_POLLBUTTON}, {IDC_SMARTGROUP}}),
     [](const auto& param) { return std::string(param.param.name); });
 
 }  // namespace

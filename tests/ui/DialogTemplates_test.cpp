@@ -142,8 +142,7 @@ TEST(DialogTemplates, TheGroupsStartHiddenAndTheRestVisible) {
     grouped.insert(kDebugGroup.begin(), kDebugGroup.end());
     for (const TemplateControl& control : ConsoleTemplate().controls) {
         if (control.id != kNoControlId) {
-            EXPECT_EQ(host.IsItemVisible(control.id), grouped.count(control.id) == 0)
-                << control.id;
+            EXPECT_EQ(host.IsItemVisible(control.id), grouped.count(control.id) == 0) << control.id;
         }
     }
 }

@@ -47,8 +47,7 @@ struct AttachedHost {
 // RunModal detaches the events when the run ends; these tests keep them attached.
 class LiveHost : public QtDialogHost {
   public:
-    explicit LiveHost(const DialogTemplate& dialogTemplate = ConsoleTemplate(),
-                      LogWriter log = {})
+    explicit LiveHost(const DialogTemplate& dialogTemplate = ConsoleTemplate(), LogWriter log = {})
         : QtDialogHost(dialogTemplate, nullptr, std::move(log)) {}
 };
 
@@ -91,7 +90,7 @@ TEST(QtDialogHost, CheckButtonOnARadioButtonLeavesTheOtherAsItIs) {
 
 TEST(QtDialogHost, SortedListKeepsAsciiOrderWithoutCaseTiesByBytes) {
     QtDialogHost host(ConsoleTemplate());
-    const std::vector<std::string> added = {"b.dmo", "B.dmo", "a.dmo", "_x.dmo", "Zed.dmo",
+    const std::vector<std::string> added = {"b.dmo", "B.dmo",  "a.dmo", "_x.dmo",       "Zed.dmo",
                                             "a.DMO", "10.dmo", "9.dmo", "\xe9t\xe9.dmo"};
     for (const std::string& name : added) {
         const int index = host.AddString(IDC_DEMOLIST, name);
@@ -102,9 +101,8 @@ TEST(QtDialogHost, SortedListKeepsAsciiOrderWithoutCaseTiesByBytes) {
         shown.push_back(host.GetItemString(IDC_DEMOLIST, i));
     }
     std::vector<std::string> expected = added;
-    std::sort(expected.begin(), expected.end(), [](const std::string& a, const std::string& b) {
-        return SortsBeforeInList(a, b);
-    });
+    std::sort(expected.begin(), expected.end(),
+              [](const std::string& a, const std::string& b) { return SortsBeforeInList(a, b); });
     EXPECT_EQ(shown, expected);
     EXPECT_EQ(shown, (std::vector<std::string>{"10.dmo", "9.dmo", "_x.dmo", "a.DMO", "a.dmo",
                                                "B.dmo", "b.dmo", "Zed.dmo", "\xe9t\xe9.dmo"}));
