@@ -162,12 +162,35 @@ TEST(QtDialogHost, ComboReportsItsListClosing) {
     RunWith(host, events, [&] {
         host.AddString(IDC_PORTCOMBO, "COM1:");
         auto* combo = qobject_cast<QComboBox*>(host.Control(IDC_PORTCOMBO));
+        combo->setFocus(Qt::TabFocusReason);
         combo->showPopup();
         combo->hidePopup();
     });
+    EXPECT_EQ(std::count(events.m_commands.begin(), events.m_commands.end(),
+                         Command{IDC_PORTCOMBO, kCbnKillFocus, 0}),
+              0);
     EXPECT_NE(std::find(events.m_commands.begin(), events.m_commands.end(),
                         Command{IDC_PORTCOMBO, kCbnCloseUp, 0}),
               events.m_commands.end());
+}
+
+TEST(QtDialogHost, ComboReportsLosingTheFocusButNotToItsOwnList) {
+    LiveHost host;
+    RecordingEvents events;
+    RunWith(host, events, [&] {
+        host.ShowItem(IDC_CMDCOMBO, true);
+        host.ShowItem(IDC_SENDCOMMAND, true);
+        host.activateWindow();
+        QApplication::setActiveWindow(&host);
+        auto* combo = qobject_cast<QComboBox*>(host.Control(IDC_CMDCOMBO));
+        combo->setFocus(Qt::TabFocusReason);
+        QApplication::processEvents();
+        host.Control(IDC_SENDCOMMAND)->setFocus(Qt::TabFocusReason);
+        QApplication::processEvents();
+    });
+    EXPECT_EQ(std::count(events.m_commands.begin(), events.m_commands.end(),
+                         Command{IDC_CMDCOMBO, kCbnKillFocus, 0}),
+              1);
 }
 
 TEST(QtDialogHost, TimerPeriodsAreClampedAndArmingAnArmedTimerRestartsIt) {
