@@ -12,9 +12,11 @@ PictureButton::PictureButton(QWidget* parent) : QAbstractButton(parent) {
 
 bool PictureButton::SetImages(const std::string& imageBase) {
     m_imageBase = imageBase;
-    const bool loaded = m_up.load(ButtonImagePath(imageBase + "U")) &
-                        m_down.load(ButtonImagePath(imageBase + "D")) &
-                        m_focused.load(ButtonImagePath(imageBase + "F"));
+    // All three are loaded even when one is missing, so the button shows what there is.
+    const bool up = m_up.load(ButtonImagePath(imageBase + "U"));
+    const bool down = m_down.load(ButtonImagePath(imageBase + "D"));
+    const bool focused = m_focused.load(ButtonImagePath(imageBase + "F"));
+    const bool loaded = up && down && focused;
     if (!m_up.isNull()) {
         resize(m_up.size());
     }
