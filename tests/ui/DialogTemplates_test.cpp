@@ -12,6 +12,7 @@
 #include <QRadioButton>
 #include <QStyle>
 #include <QStyleOptionButton>
+#include <cstdlib>
 #include <set>
 #include <string>
 
@@ -169,6 +170,22 @@ TEST(DialogTemplates, TabOrderIsTheTemplateOrder) {
         }
     }
     EXPECT_EQ(next, setup);
+}
+
+TEST(DialogTemplates, SmallDialogsHoldEveryControlInsideTheirWindow) {
+    for (const DialogTemplate* dialogTemplate : {&PortDialogTemplate(), &AboutTemplate()}) {
+        QtDialogHost host(*dialogTemplate);
+        host.show();
+        for (const QWidget* child : host.findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+            EXPECT_TRUE(host.rect().contains(child->geometry()))
+                << dialogTemplate->id << " "
+                << child->property("kestrelCaption").toByteArray().constData();
+        }
+        if (const char* folder = std::getenv("KESTREL_SCREENSHOT_DIR")) {
+            host.grab().save(QString::fromLocal8Bit(folder) +
+                             QStringLiteral("/dialog-%1.png").arg(dialogTemplate->id));
+        }
+    }
 }
 
 TEST(DialogTemplates, InitialCaptionsAreByteExact) {
