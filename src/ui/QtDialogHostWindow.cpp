@@ -1,0 +1,137 @@
+// The dialog's window as a whole: timers, pictures, picture buttons and the window's state.
+#include <QFile>
+#include <QImageReader>
+#include <QPainter>
+#include <QTimer>
+#include <algorithm>
+
+#include "ui/Artwork.h"
+#include "ui/PictureButton.h"
+#include "ui/QtDialogHost.h"
+#include "ui/TemplateControls.h"
+
+namespace kestrel {
+namespace {
+
+// The platform clamps timer periods to this range.
+constexpr uint32_t kMinimumTimerMs = 10;
+constexpr uint32_t kMaximumTimerMs = 0x7FFFFFFF;
+constexpr int kIconPixels = 32;
+
+}  // namespace
+
+void QtDialogHost::SetTimer(int id, uint32_t periodMs) {
+    std::unique_ptr<QTimer>& timer = m_timers[id];
+    if (!timer) {
+        timer = std::make_unique<QTimer>();
+        timer->setTimerType(Qt::PreciseTimer);
+        connect(timer.get(), &QTimer::timeout, this, [this, id] {
+            if (m_events != nullptr) {
+                m_events->OnTimer(id);
+            }
+        });
+    }
+    timer->start(static_cast<int>(std::clamp(periodMs, kMinimumTimerMs, kMaximumTimerMs)));
+}
+
+void QtDialogHost::KillTimer(int id) {
+    // Only stopped: the timer may be the one whose tick is running.
+    const auto found = m_timers.find(id);
+    if (found != m_timers.end()) {
+        found->second->stop();
+    }
+}
+
+bool QtDialogHost::IsTimerArmed(int id) const {
+    const auto found = m_timers.find(id);
+    return found != m_timers.end() && found->second->isActive();
+}
+
+int QtDialogHost::TimerInterval(int id) const {
+    const auto found = m_timers.find(id);
+    return found == m_timers.end() ? 0 : found->second->interval();
+}
+
+int QtDialogHost::TimerRemainingMs(int id) const {
+    const auto found = m_timers.find(id);
+    return found == m_timers.end() ? -1 : found->second->remainingTime();
+}
+
+void QtDialogHost::SetButtonImages(int id, const std::string& imageBase) {
+    if (auto* button = qobject_cast<PictureButton*>(Control(id))) {
+        button->SetImages(imageBase);
+    }
+}
+
+QImage& QtDialogHost::Picture(PictureSlot slot) {
+    return slot == PictureSlot::Preview ? m_previewPicture : m_bottomPicture;
+}
+
+bool QtDialogHost::LoadPicture(PictureSlot slot, const std::string& path) {
+    QImageReader reader(
+        QFile::decodeName(QByteArray(path.data(), static_cast<qsizetype>(path.size()))));
+    const QImage image = reader.read();
+    if (image.isNull()) {
+        return false;
+    }
+    Picture(slot) = image;
+    return true;
+}
+
+void QtDialogHost::ClearPicture(PictureSlot slot) {
+    Picture(slot) = QImage();
+}
+
+void QtDialogHost::DrawPicture(PictureSlot slot, const ClientRect& rect) {
+    const QImage& image = Picture(slot);
+    if (m_painter != nullptr && !image.isNull()) {
+        m_painter->drawImage(m_units.ScaleBasePixels(rect), image);
+    }
+}
+
+void QtDialogHost::DrawIconCentred() {
+    if (m_painter == nullptr) {
+        return;
+    }
+    const QPixmap icon = KestrelIcon().pixmap(kIconPixels, kIconPixels);
+    m_painter->drawPixmap((width() - icon.width() + 1) / 2, (height() - icon.height() + 1) / 2,
+                          icon);
+}
+
+void QtDialogHost::InvalidateRect(const ClientRect& rect, bool /*erase*/) {
+    update(m_units.ScaleBasePixels(rect));
+}
+
+void QtDialogHost::RedrawWindow(bool /*erase*/) {
+    update();
+}
+
+void QtDialogHost::SetWindowState(WindowState state) {
+    if (m_neverShown) {
+        return;
+    }
+    switch (state) {
+        case WindowState::Hidden:
+            hide();
+            break;
+        case WindowState::Normal:
+            setWindowState(windowState() & ~Qt::WindowMinimized);
+            if (m_running) {
+                show();
+            }
+            break;
+        case WindowState::MinimizedNoActivate:
+            setAttribute(Qt::WA_ShowWithoutActivating);
+            setWindowState((windowState() & ~Qt::WindowActive) | Qt::WindowMinimized);
+            if (m_running) {
+                show();
+            }
+            break;
+    }
+}
+
+bool QtDialogHost::IsMinimized() const {
+    return (windowState() & Qt::WindowMinimized) != 0;
+}
+
+}  // namespace kestrel

@@ -1,0 +1,14 @@
+// The application object on Qt: its console is a QtDialogHost built from the console's template.
+#pragma once
+
+#include "app/CKestrelApp.h"
+
+namespace kestrel {
+
+class QtKestrelApp : public CKestrelApp {
+  public:
+    QtKestrelApp(std::vector<std::string> args, PortEnvironment portEnvironment);
+    void RunConsole() override;
+};
+
+}  // namespace kestrel
