@@ -225,21 +225,5 @@ TEST_F(ConsoleExitTest, OkEndsTheAboutBox) {
     EXPECT_FALSE(m_host.m_endResult.has_value());
 }
 
-TEST(AboutBoxTemplate, HoldsTheVersionAndAnOkButton) {
-    const DialogTemplate& about = AboutBoxTemplate();
-    EXPECT_EQ(about.id, IDD_ABOUTBOX);
-    EXPECT_STREQ(about.caption, "About Kestrel");
-    EXPECT_EQ(about.width, 235);
-    EXPECT_EQ(about.height, 55);
-    int versions = 0;
-    int okButtons = 0;
-    for (const TemplateControl& control : about.controls) {
-        versions += std::string(control.caption) == "Kestrel Version 2.0.1.5" ? 1 : 0;
-        okButtons += control.id == kIdOk && control.kind == ControlKind::DefaultPushButton ? 1 : 0;
-    }
-    EXPECT_EQ(versions, 1);
-    EXPECT_EQ(okButtons, 1);
-}
-
 }  // namespace
 }  // namespace kestrel
