@@ -4,30 +4,49 @@
 namespace kestrel {
 namespace {
 
-constexpr std::array<StatusCondition, kStatusConditionCount> kConditions = {{
-    {"IDC_CHECKVOLT", "voltage", 0, 0x01},
-    {"IDC_CHECKHEAD", "head-error", 0, 0x02},
-    {"IDC_CHECKPO", "paper-out", 0, 0x04},
-    {"IDC_CHECKPHUP", "head-up", 0, 0x08},
-    {"IDC_CHECKPE", "printer-error", 0, 0x10},
-    {nullptr, "busy", kBusyByte, kBusyMask},
-    {"IDC_CHECKMEM", "memory-error", 1, 0x01},
-    {"IDC_CHECKOVER", "overflow", 1, 0x02},
-    {"IDC_CHECKTEMPERR", "template-error", 1, 0x04},
-    {"IDC_CHECKDATERR", "data-error", 1, 0x08},
-    {"IDC_CHECKTEMPHIGH", "over-temp", 1, 0x20},
-    {"IDC_CHECKTOF", "tof-error", 2, 0x01},
-    {"IDC_CHECKFIRM", "firmware-error", 2, 0x04},
-    {nullptr, "paper-in-chute", kChuteByte, kChuteMask},
-    {"IDC_CHECKCORR", "corrupt-template", 2, 0x10},
-    {"IDC_CHECKINVALID", "invalid-command", 2, 0x20},
-    {"IDC_CHECKLOW", "paper-low", 3, 0x01},
-    {"IDC_CHECKJAM", "jam", 3, 0x02},
-    {"IDC_CHECKOPEN", "door-open", 4, 0x04},
-    {"IDC_CHECKABORTED", "aborted", 4, 0x08},
-    {"IDC_CHECKNEXT", "top-of-next-form", kNextFormByte, kNextFormMask},
-    {nullptr, "barcode-done", kBarcodeDoneByte, kBarcodeDoneMask},
+// The control channel's short names, by check box, in the table's order.
+struct ConditionAlias {
+    int checkBoxId;
+    const char* alias;
+};
+constexpr std::array<ConditionAlias, kStatusConditionCount> kAliases = {{
+    {1072, "voltage"},
+    {1073, "head-error"},
+    {1074, "paper-out"},
+    {1075, "head-up"},
+    {1076, "printer-error"},
+    {kCheckPrinterBusy, "busy"},
+    {1078, "memory-error"},
+    {1079, "overflow"},
+    {1080, "template-error"},
+    {1081, "data-error"},
+    {1082, "over-temp"},
+    {1083, "tof-error"},
+    {1084, "firmware-error"},
+    {kCheckPaperInChute, "paper-in-chute"},
+    {1087, "corrupt-template"},
+    {1086, "invalid-command"},
+    {1088, "paper-low"},
+    {1089, "jam"},
+    {1090, "door-open"},
+    {1091, "aborted"},
+    {kCheckTopOfNextForm, "top-of-next-form"},
+    {kCheckBarcodesDone, "barcode-done"},
 }};
+
+constexpr std::array<StatusCondition, kStatusConditionCount> BuildConditions() {
+    std::array<StatusCondition, kStatusConditionCount> conditions{};
+    for (size_t i = 0; i < conditions.size(); ++i) {
+        const StatusBitRow& row = kStatusBitTable[i];
+        if (kAliases[i].checkBoxId != row.checkBoxId) {
+            throw "the aliases are not in the order of the bit table";
+        }
+        conditions[i] = {row.controlName, kAliases[i].alias, row.byteIndex, row.mask};
+    }
+    return conditions;
+}
+
+constexpr std::array<StatusCondition, kStatusConditionCount> kConditions = BuildConditions();
 
 bool EqualsIgnoringCase(std::string_view a, const char* b) {
     return b != nullptr && EqualsNoCase(a, b);

@@ -1,5 +1,6 @@
 // The printer's 22 condition bits as the simulator keeps them: five status bytes, each bit with
-// the name the console logs it under (where it has one) and a short alias for typing.
+// the name the console logs it under (where it has one) and a short alias for typing. Places and
+// names come from the console's own bit table.
 #pragma once
 
 #include <array>
@@ -7,10 +8,9 @@
 #include <string>
 #include <string_view>
 
-namespace kestrel {
+#include "status/StatusBitTable.h"
 
-inline constexpr int kStatusByteCount = 5;  // the bytes at S, S+2, S+4, S+6 and S+8
-inline constexpr int kStatusConditionCount = 22;
+namespace kestrel {
 
 using PrinterStatus = std::array<uint8_t, kStatusByteCount>;
 
@@ -22,14 +22,14 @@ struct StatusCondition {
 };
 
 // Bits that the ticket phases drive.
-inline constexpr int kBusyByte = 0;
-inline constexpr uint8_t kBusyMask = 0x20;
-inline constexpr int kChuteByte = 2;
-inline constexpr uint8_t kChuteMask = 0x08;
-inline constexpr int kNextFormByte = 4;
-inline constexpr uint8_t kNextFormMask = 0x10;
-inline constexpr int kBarcodeDoneByte = 4;
-inline constexpr uint8_t kBarcodeDoneMask = 0x20;
+inline constexpr int kBusyByte = StatusBitRowFor(kCheckPrinterBusy).byteIndex;
+inline constexpr uint8_t kBusyMask = StatusBitRowFor(kCheckPrinterBusy).mask;
+inline constexpr int kChuteByte = StatusBitRowFor(kCheckPaperInChute).byteIndex;
+inline constexpr uint8_t kChuteMask = StatusBitRowFor(kCheckPaperInChute).mask;
+inline constexpr int kNextFormByte = StatusBitRowFor(kCheckTopOfNextForm).byteIndex;
+inline constexpr uint8_t kNextFormMask = StatusBitRowFor(kCheckTopOfNextForm).mask;
+inline constexpr int kBarcodeDoneByte = StatusBitRowFor(kCheckBarcodesDone).byteIndex;
+inline constexpr uint8_t kBarcodeDoneMask = StatusBitRowFor(kCheckBarcodesDone).mask;
 
 // All 22 conditions in the console's order.
 const std::array<StatusCondition, kStatusConditionCount>& StatusConditions();

@@ -24,36 +24,46 @@ static_assert(kStatusPacketType != '|');
 constexpr uint16_t kCrcDamage = 0xFFFF;
 constexpr std::string_view kInfoLine1 = "Vantor 60 Firmware V1.00";
 
-// Which printer conditions the Smart 0x81 record reports, and where.
+// Which printer conditions the Smart 0x81 record reports, and where: printer condition box,
+// Smart box.
 struct SmartBit {
-    int byteIndex;
-    uint8_t mask;
-    int dataByte;  // 0 or 1
-    uint8_t smartMask;
+    const StatusBitRow& condition;
+    const SmartStatusBit& smart;
 };
 constexpr SmartBit kSmartBits[] = {
-    {0, 0x04, 0, 0x01},  // paper out -> Ticket Out
-    {3, 0x01, 0, 0x02},  // paper low -> Ticket Low
-    {0, 0x08, 0, 0x04},  // head up -> Chassis Open
-    {1, 0x08, 0, 0x08},  // data error
-    {4, 0x04, 0, 0x10},  // door open -> Cover Open
-    {2, 0x01, 0, 0x20},  // top of form error
-    {3, 0x02, 1, 0x01},  // jam
-    {2, 0x08, 1, 0x02},  // paper in chute -> Ticket not Taken
+    {StatusBitRowFor(1074), SmartStatusBitFor(1011)},                // paper out -> Ticket Out
+    {StatusBitRowFor(1088), SmartStatusBitFor(1012)},                // paper low -> Ticket Low
+    {StatusBitRowFor(1075), SmartStatusBitFor(1013)},                // head up -> Chassis Open
+    {StatusBitRowFor(1081), SmartStatusBitFor(1014)},                // data error
+    {StatusBitRowFor(1090), SmartStatusBitFor(1015)},                // door open -> Cover Open
+    {StatusBitRowFor(1083), SmartStatusBitFor(1016)},                // top of form error
+    {StatusBitRowFor(1089), SmartStatusBitFor(1017)},                // jam -> Ticket Jam
+    {StatusBitRowFor(kCheckPaperInChute), SmartStatusBitFor(1019)},  // -> Ticket not Taken
 };
-constexpr uint8_t kSmartPrinterError = 0x04;  // second data byte
+constexpr const SmartStatusBit& kSmartPrinterError = SmartStatusBitFor(1021);
 // Faults that a Smart printer reports only as "Printer Error".
-constexpr PrinterStatus kGeneralErrorMasks = {0x13, 0x27, 0x34, 0x00, 0x08};
+constexpr const StatusBitRow* kGeneralErrors[] = {
+    &StatusBitRowFor(1072), &StatusBitRowFor(1073), &StatusBitRowFor(1076), &StatusBitRowFor(1078),
+    &StatusBitRowFor(1079), &StatusBitRowFor(1080), &StatusBitRowFor(1082), &StatusBitRowFor(1084),
+    &StatusBitRowFor(1087), &StatusBitRowFor(1086), &StatusBitRowFor(1091),
+};
 
 struct StateText {
-    int byteIndex;
-    uint8_t mask;
+    const StatusBitRow& condition;
     std::string_view text;
 };
 constexpr StateText kStateTexts[] = {
-    {3, 0x02, "Paper jam"}, {0, 0x04, "Paper out"}, {4, 0x04, "Door open"},
-    {0, 0x08, "Head up"},   {0, 0x20, "Printing"},  {3, 0x01, "Paper low"},
+    {StatusBitRowFor(1089), "Paper jam"},
+    {StatusBitRowFor(1074), "Paper out"},
+    {StatusBitRowFor(1090), "Door open"},
+    {StatusBitRowFor(1075), "Head up"},
+    {StatusBitRowFor(kCheckPrinterBusy), "Printing"},
+    {StatusBitRowFor(1088), "Paper low"},
 };
+bool IsSet(const PrinterStatus& status, const StatusBitRow& row) {
+    return (status[row.byteIndex] & row.mask) != 0;
+}
+
 constexpr std::string_view kReadyText = "Ready";
 constexpr std::string_view kErrorText = "Printer error";
 
@@ -88,14 +98,17 @@ std::vector<uint8_t> BuildStatusPacket(const PrinterStatus& status, int ticketsP
 
 std::array<uint8_t, 2> SmartStatusBits(const PrinterStatus& status) {
     std::array<uint8_t, 2> bits{};
+    const auto setSmartBit = [&bits](const SmartStatusBit& smart) {
+        bits[static_cast<size_t>(smart.dataByte - 1)] |= smart.mask;
+    };
     for (const SmartBit& bit : kSmartBits) {
-        if (status[bit.byteIndex] & bit.mask) {
-            bits[bit.dataByte] |= bit.smartMask;
+        if (IsSet(status, bit.condition)) {
+            setSmartBit(bit.smart);
         }
     }
-    for (int i = 0; i < kStatusByteCount; ++i) {
-        if (status[i] & kGeneralErrorMasks[i]) {
-            bits[1] |= kSmartPrinterError;
+    for (const StatusBitRow* error : kGeneralErrors) {
+        if (IsSet(status, *error)) {
+            setSmartBit(kSmartPrinterError);
         }
     }
     return bits;
@@ -131,11 +144,12 @@ std::vector<uint8_t> SmartPollReply(const PrinterStatus& status, int ticketsPrin
 
 std::string_view SmartStateText(const PrinterStatus& status) {
     for (const StateText& state : kStateTexts) {
-        if (status[state.byteIndex] & state.mask) {
+        if (IsSet(status, state.condition)) {
             return state.text;
         }
     }
-    return SmartStatusBits(status)[1] & kSmartPrinterError ? kErrorText : kReadyText;
+    const uint8_t errorByte = SmartStatusBits(status)[kSmartPrinterError.dataByte - 1];
+    return (errorByte & kSmartPrinterError.mask) != 0 ? kErrorText : kReadyText;
 }
 
 }  // namespace kestrel

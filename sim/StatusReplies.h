@@ -6,25 +6,11 @@
 #include <vector>
 
 #include "sim/StatusBits.h"
+#include "status/SmartRecordTable.h"
 
 namespace kestrel {
 
-inline constexpr uint8_t kStatusPacketType = 0x12;
 inline constexpr uint8_t kStatusFiller = 0x00;  // between the status bytes; never a "|"
-
-// The Smart record codes and their lengths, code byte included.
-inline constexpr uint8_t kSmartStatusCode = 0x81;
-inline constexpr uint8_t kSmartInfoLine1Code = 0x82;
-inline constexpr uint8_t kSmartInfoLine2Code = 0x83;
-inline constexpr uint8_t kSmartPercentCode = 0x85;
-inline constexpr uint8_t kSmartCriticalFieldCode = 0x86;
-inline constexpr uint8_t kSmartFieldCode = 0x87;
-inline constexpr uint8_t kSmartStateCode = 0x8A;
-inline constexpr int kSmartStatusLength = 3;
-inline constexpr int kSmartInfoLine1Length = 60;
-inline constexpr int kSmartInfoLine2Length = 20;
-inline constexpr int kSmartStateLength = 257;
-inline constexpr int kSmartValueLength = 2;
 
 // The payload of a status packet: identity fields separated by "|" (the third "|" ends right
 // before the status origin), then the five status bytes with one filler byte between each two.

@@ -11,13 +11,13 @@
 #include "sim/TcpListener.h"
 #include "status/Crc16.h"
 #include "status/SerialPacket.h"
+#include "status/StatusPacket.h"
 #include "status/VentrixPacket.h"
 
 namespace kestrel::testing {
 namespace {
 
 constexpr uint64_t kTestPhaseMs = 20;
-constexpr size_t kStatusOriginSeparators = 3;
 
 std::optional<std::vector<uint8_t>> TakeFront(std::vector<uint8_t>& pending, int length) {
     std::vector<uint8_t> front(pending.begin(), pending.begin() + length);
@@ -227,21 +227,7 @@ std::vector<uint8_t> ClearAllPacket(int sequence) {
 }
 
 std::optional<PrinterStatus> ReadStatusBytes(const std::vector<uint8_t>& packet) {
-    size_t separators = 0;
-    for (size_t i = 0; i < packet.size(); ++i) {
-        if (packet[i] == '|' && ++separators == kStatusOriginSeparators) {
-            const size_t origin = i + 1;
-            if (origin + 2 * (kStatusByteCount - 1) >= packet.size()) {
-                return std::nullopt;
-            }
-            PrinterStatus status{};
-            for (int b = 0; b < kStatusByteCount; ++b) {
-                status[b] = packet[origin + 2 * static_cast<size_t>(b)];
-            }
-            return status;
-        }
-    }
-    return std::nullopt;
+    return kestrel::ReadStatusBytes(packet.data(), static_cast<int>(packet.size()));
 }
 
 bool VentrixCrcMatches(const std::vector<uint8_t>& packet) {

@@ -1,0 +1,65 @@
+#include "status/SmartRecordDecoder.h"
+
+#include <algorithm>
+#include <string>
+
+#include "status/SmartRecordTable.h"
+
+namespace kestrel {
+namespace {
+
+bool IsCodeByte(uint8_t byte) {
+    return (byte & kSmartCodeBit) != 0;
+}
+
+// The data bytes up to the first NUL.
+std::string RecordText(const uint8_t* data, int size) {
+    const uint8_t* end = std::find(data, data + size, uint8_t{0});
+    return std::string(data, end);
+}
+
+void ShowStatusBits(const uint8_t* record, DialogHost& host) {
+    for (const SmartStatusBit& bit : kSmartStatusBitTable) {
+        host.CheckButton(bit.checkBoxId, (record[bit.dataByte] & bit.mask) != 0 ? 1 : 0);
+    }
+}
+
+void ShowRecord(const SmartRecord& record, const uint8_t* bytes, DialogHost& host) {
+    switch (record.action) {
+        case SmartRecordAction::StatusBits:
+            ShowStatusBits(bytes, host);
+            break;
+        case SmartRecordAction::Text:
+            host.SetItemText(record.controlId, RecordText(bytes + 1, record.length - 1));
+            break;
+        case SmartRecordAction::Percent:
+            host.SetProgressRange(record.controlId, kSmartPercentLower, kSmartPercentUpper);
+            host.SetProgressStep(record.controlId, kSmartPercentStep);
+            host.SetProgressPos(record.controlId, bytes[1]);
+            break;
+        case SmartRecordAction::AppendValue:
+            host.SetItemText(record.controlId,
+                             host.GetItemText(record.controlId) + std::to_string(bytes[1]) + " ");
+            break;
+        case SmartRecordAction::Skip:
+            break;
+    }
+}
+
+}  // namespace
+
+int DecodeSmartRecord(const uint8_t* bytes, int available, DialogHost& host) {
+    if (!IsCodeByte(bytes[0])) {
+        const uint8_t* next = std::find_if(bytes, bytes + available, IsCodeByte);
+        return static_cast<int>(next - bytes);
+    }
+    // Skipped codes wait for their second byte too, so the position never passes the fill.
+    const SmartRecord record = SmartRecordFor(bytes[0]);
+    if (available < record.length) {
+        return 0;
+    }
+    ShowRecord(record, bytes, host);
+    return record.length;
+}
+
+}  // namespace kestrel

@@ -1,0 +1,16 @@
+// One Smart coded status record, shown in the console's Smart group.
+#pragma once
+
+#include <cstdint>
+
+#include "platform/DialogHost.h"
+
+namespace kestrel {
+
+// Decodes what starts the `available` (at least 1) bytes and returns how many to consume:
+// the run of bytes before the next code byte, or a whole record once all of it is there
+// (shown in its controls), or 0 while a record still waits for bytes. Never reads past
+// `available`.
+int DecodeSmartRecord(const uint8_t* bytes, int available, DialogHost& host);
+
+}  // namespace kestrel
