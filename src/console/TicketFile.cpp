@@ -166,9 +166,9 @@ bool PrepareBinaryLines(const std::string& path, std::vector<std::string>* packe
             return Refuse(kBinaryTooManyLinesText, packets, error);
         }
         if (line.size() > kVentrixCommandMax) {
-            return Refuse("Line " + std::to_string(lines.Number()) + " of the file" +
-                              kBinaryLineTooLongText,
-                          packets, error);
+            return Refuse(
+                "Line " + std::to_string(lines.Number()) + " of the file" + kBinaryLineTooLongText,
+                packets, error);
         }
         packets->emplace_back(line);
     }
@@ -198,9 +198,8 @@ std::vector<std::string> ListDemoTitles(const std::string& folder, size_t limit,
     closedir(directory);
     *found = titles.size();
     // Which tickets are listed must not depend on the order the folder happens to hold them.
-    std::sort(titles.begin(), titles.end(), [](const std::string& a, const std::string& b) {
-        return SortsBeforeInList(a, b);
-    });
+    std::sort(titles.begin(), titles.end(),
+              [](const std::string& a, const std::string& b) { return SortsBeforeInList(a, b); });
     if (titles.size() > limit) {
         titles.resize(limit);
     }

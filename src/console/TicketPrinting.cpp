@@ -57,8 +57,7 @@ void CKestrelDlg::FillDemoList() {
     }
     if (found > kDemoListMax) {
         m_app.WriteAppLog("The demo folder holds " + std::to_string(found) +
-                          " tickets; the first " + std::to_string(kDemoListMax) +
-                          " are listed.");
+                          " tickets; the first " + std::to_string(kDemoListMax) + " are listed.");
     }
 }
 
