@@ -18,8 +18,9 @@ namespace kestrel {
 namespace {
 
 constexpr size_t kDemoListMax = 500;
-constexpr int kLinePauseRounds = 22;
-constexpr uint32_t kLinePauseSleepMs = 1;
+constexpr uint32_t kLinePauseRounds = 22;
+// The pause's millisecond marks begin one later than its rounds (see PauseBetweenLines).
+constexpr uint32_t kPauseMarkOffsetMs = 1;
 
 // Marks a send in progress for as long as it runs, however it ends.
 class SendingScope {
@@ -169,9 +170,18 @@ int CKestrelDlg::SendTransmissions(const std::vector<std::string>& transmissions
 }
 
 bool CKestrelDlg::PauseBetweenLines(bool portWasOpen) {
+    // Each round sleeps to the next millisecond mark from the start, so the oversleeping of
+    // 22 separate 1 ms sleeps does not add up; the marks start one later, so on a clock of
+    // whole milliseconds the pause is still at least 22 ms.
+    Clock& clock = m_app.GetClock();
+    const uint32_t start = clock.GetTickCount();
     bool portStayedOpen = true;
-    for (int round = 0; round < kLinePauseRounds; ++round) {
-        m_app.GetClock().Sleep(kLinePauseSleepMs);
+    for (uint32_t round = 1; round <= kLinePauseRounds; ++round) {
+        const uint32_t elapsed = clock.GetTickCount() - start;
+        const uint32_t mark = round + kPauseMarkOffsetMs;
+        if (elapsed < mark) {
+            clock.Sleep(mark - elapsed);
+        }
         Host().DispatchWaitingEvents();
         if (portWasOpen && !m_portOpen) {
             portStayedOpen = false;

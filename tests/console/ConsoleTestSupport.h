@@ -1,6 +1,6 @@
 // The console on the fake window for ticket tests: an application whose settings and current
-// directory are a scratch folder, the console attached to a FakeDialogHost, and helpers to
-// write tickets, connect to a simulator and read what the simulator recorded.
+// directory are a scratch folder, the console attached to a fake window, and helpers to write
+// tickets and open the port.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -14,61 +14,14 @@
 
 #include "app/CKestrelApp.h"
 #include "console/CKestrelDlg.h"
+#include "console/ConsoleDoubles.h"
 #include "console/ControlIds.h"
+#include "console/RecordedTraffic.h"
 #include "platform/ProcessPriority.h"
 #include "status/PrinterMode.h"
-#include "support/FakeDialogHost.h"
 #include "support/ScratchFolder.h"
 
 namespace kestrel::testing {
-
-// Leaves the test process's priority alone.
-class UnchangedPriority : public ProcessPriority {
-  public:
-    bool Raise(std::string* /*error*/) override { return true; }
-};
-
-// Real time, except that sleeping can be switched off for the application's exit wait.
-class RealClock : public Clock {
-  public:
-    uint32_t GetTickCount() override { return SystemClock().GetTickCount(); }
-    void Sleep(uint32_t milliseconds) override {
-        m_slept += milliseconds;
-        if (!m_skipSleeps) {
-            SystemClock().Sleep(milliseconds);
-        }
-    }
-    std::string FormatLocalTime(const char* format) override {
-        return SystemClock().FormatLocalTime(format);
-    }
-    bool m_skipSleeps = false;
-    uint64_t m_slept = 0;
-};
-
-// The fake window, keeping every text given to a control in order, with its time.
-class RecordingHost : public FakeDialogHost {
-  public:
-    struct TextChange {
-        int id = 0;
-        std::string text;
-        std::chrono::steady_clock::time_point when;
-    };
-    void SetItemText(int id, const std::string& text) override {
-        m_textChanges.push_back({id, text, std::chrono::steady_clock::now()});
-        FakeDialogHost::SetItemText(id, text);
-    }
-    // The texts one control was given, repeats of the same text counted once.
-    std::vector<std::string> TextsOf(int id) const {
-        std::vector<std::string> texts;
-        for (const TextChange& change : m_textChanges) {
-            if (change.id == id && (texts.empty() || texts.back() != change.text)) {
-                texts.push_back(change.text);
-            }
-        }
-        return texts;
-    }
-    std::vector<TextChange> m_textChanges;
-};
 
 class ConsoleTest : public ::testing::Test {
   protected:
@@ -125,18 +78,5 @@ class ConsoleTest : public ::testing::Test {
     std::unique_ptr<CKestrelApp> m_app;
     std::unique_ptr<CKestrelDlg> m_dlg;
 };
-
-// What the simulator's record file says it received, parsed into Ventrix packets.
-struct RecordedPacket {
-    std::vector<uint8_t> bytes;
-    uint64_t ms = 0;  // when its first byte arrived, in the simulator's milliseconds
-};
-struct RecordedTraffic {
-    std::vector<RecordedPacket> packets;
-    std::vector<uint8_t> stray;  // received bytes that are not part of a packet
-    size_t receivedBytes = 0;
-    int connections = 0;
-};
-RecordedTraffic ReadRecordedTraffic(const std::string& recordPath);
 
 }  // namespace kestrel::testing

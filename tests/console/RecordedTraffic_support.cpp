@@ -1,6 +1,7 @@
-#include <sstream>
+#include "console/RecordedTraffic.h"
 
-#include "console/ConsoleTestSupport.h"
+#include <fstream>
+#include <sstream>
 
 namespace kestrel::testing {
 namespace {
@@ -39,6 +40,7 @@ RecordedTraffic ReadRecordedTraffic(const std::string& recordPath) {
             continue;
         }
         const uint64_t ms = ParseMilliseconds(seconds);
+        traffic.lastReceivedMs = ms;
         std::string hex;
         while (fields >> hex) {
             received.push_back({static_cast<uint8_t>(std::stoul(hex, nullptr, 16)), ms});
