@@ -154,22 +154,16 @@ TEST_F(TicketFileTest, TicketsAreCheckedWholeBeforeAnythingIsSent) {
     }
 }
 
-TEST_F(TicketFileTest, OnlyRegularFilesAreTickets) {
-    ASSERT_EQ(mkfifo(m_folder.File("fifo.dmo").c_str(), 0600), 0);
-    ASSERT_EQ(mkdir(m_folder.File("folder.dmo").c_str(), 0700), 0);
-    for (const char* name : {"fifo.dmo", "folder.dmo", "missing.dmo"}) {
-        for (const TicketLayout layout : {TicketLayout::Lines, TicketLayout::Whole}) {
-            std::vector<std::string> transmissions;
-            std::string error;
-            EXPECT_FALSE(PrepareTicket(m_folder.File(name), layout, &transmissions, &error));
-            EXPECT_EQ(error, kTicketNotFoundText) << name;
-        }
-        std::vector<std::string> blocks;
+TEST_F(TicketFileTest, TheBinarySenderTakesOnlyRegularFiles) {
+    ASSERT_EQ(mkfifo(m_folder.File("fifo.bin").c_str(), 0600), 0);
+    ASSERT_EQ(mkdir(m_folder.File("folder.bin").c_str(), 0700), 0);
+    for (const char* name : {"fifo.bin", "folder.bin", "missing.bin"}) {
+        std::vector<std::string> packets;
         std::string error;
-        EXPECT_FALSE(PrepareBinaryBlocks(m_folder.File(name), &blocks, &error));
-        EXPECT_EQ(error, kTicketNotFoundText);
-        EXPECT_FALSE(PrepareBinaryLines(m_folder.File(name), &blocks, &error));
-        EXPECT_EQ(error, kTicketNotFoundText);
+        EXPECT_FALSE(PrepareBinaryBlocks(m_folder.File(name), &packets, &error));
+        EXPECT_EQ(error, kTicketNotFoundText) << name;
+        EXPECT_FALSE(PrepareBinaryLines(m_folder.File(name), &packets, &error));
+        EXPECT_EQ(error, kTicketNotFoundText) << name;
     }
 }
 
@@ -198,7 +192,7 @@ TEST_F(TicketFileTest, BinaryFilesGoOutInBlocksUpToTheirLimit) {
 TEST_F(TicketFileTest, BinaryLinesAreSentAsTheyAreWithoutLineEnds) {
     std::vector<std::string> packets;
     std::string error;
-    const std::string text = std::string("\x02\x05[ESC]\r\n\n\r\x02\x05skipped\n", 23) +
+    const std::string text = std::string("\x02\x05[ESC]\r\n\n\r\x02\x05skipped\n") +
                              std::string("\x02\x05\x00\x01", 4) + "\n" +
                              std::string("\0skipped", 8) + "\n\x02\x06last";
     ASSERT_TRUE(PrepareBinaryLines(Write("lines.bin", text), &packets, &error)) << error;
@@ -210,33 +204,6 @@ TEST_F(TicketFileTest, BinaryLinesAreSentAsTheyAreWithoutLineEnds) {
     EXPECT_EQ(error, "Line 2 of the file" + std::string(kBinaryLineTooLongText));
     EXPECT_FALSE(PrepareBinaryLines(Write("many.bin", Lines(2001, "p")), &packets, &error));
     EXPECT_EQ(error, kBinaryTooManyLinesText);
-}
-
-TEST_F(TicketFileTest, DemoTitlesAreTheFirst500FilesInListOrder) {
-    for (int i = 0; i < 600; ++i) {
-        char name[32];
-        std::snprintf(name, sizeof name, "%s%03d.dmo", i % 2 == 0 ? "T" : "t", i);
-        std::ofstream(m_folder.File(name)) << "x";
-    }
-    std::ofstream(m_folder.File("Picture.bmp")) << "x";
-    std::ofstream(m_folder.File("upper.DMO")) << "x";
-    ASSERT_EQ(mkdir(m_folder.File("A folder.dmo").c_str(), 0700), 0);
-    ASSERT_EQ(mkfifo(m_folder.File("A fifo.dmo").c_str(), 0600), 0);
-    std::ofstream(m_folder.File("\xE9t\xE9 \xFF.dmo")) << "x";  // not UTF-8: kept as bytes
-
-    size_t found = 0;
-    const std::vector<std::string> titles = ListDemoTitles(m_folder.Path(), 500, &found);
-    EXPECT_EQ(found, 601u);
-    ASSERT_EQ(titles.size(), 500u);
-    // Case does not order them; the numbers do.
-    for (size_t i = 0; i < titles.size(); ++i) {
-        char expected[32];
-        std::snprintf(expected, sizeof expected, "%s%03zu", i % 2 == 0 ? "T" : "t", i);
-        ASSERT_EQ(titles[i], expected);
-    }
-    const std::vector<std::string> all = ListDemoTitles(m_folder.Path(), 1000, &found);
-    ASSERT_EQ(all.size(), 601u);
-    EXPECT_EQ(all.back(), "\xE9t\xE9 \xFF");
 }
 
 }  // namespace

@@ -122,6 +122,9 @@ TEST_F(TicketPrintingTest, DemoListHoldsTheFirst500TicketsSorted) {
         WriteFile((i % 3 == 0 ? "Ticket " : "ticket ") + std::to_string(1000 + i) + ".dmo", "x");
     }
     WriteFile("\xC4rger \xFE.dmo", "x");  // a name that is not UTF-8 stays as its bytes
+    WriteFile("upper.DMO", "x");
+    ASSERT_EQ(mkdir("A folder.dmo", 0700), 0);  // only files are tickets
+    ASSERT_EQ(mkfifo("A fifo.dmo", 0600), 0);
     m_dlg->FillDemoList();
     ASSERT_EQ(m_host.GetCount(IDC_DEMOLIST), 500);
     EXPECT_EQ(m_host.GetItemString(IDC_DEMOLIST, 0), "Ticket 1000");
