@@ -141,8 +141,9 @@ class CKestrelDlg : public DialogEvents, private StatusLog {
     // out whole or when the port is closed meanwhile. Returns 1 when all of them went out.
     int SendTransmissions(const std::vector<std::string>& transmissions, bool ventrixFraming,
                           bool pauseBetween, std::string* error);
-    // The pause after a ticket line: 1 ms sleeps, each followed by the waiting events. False
-    // when a port open at the start of the ticket was closed during it.
+    // The pause after a ticket line: 22 rounds of sleeping to the next millisecond mark and
+    // dispatching the waiting events. False when a port open at the start of the ticket was
+    // closed during it.
     bool PauseBetweenLines(bool portWasOpen);
     // The binary sender's two ways: blocks as they are, or Ventrix packets of lines.
     void SendBinaryBlocks(const std::string& path);
