@@ -27,6 +27,7 @@
 #include "console/TimerIds.h"
 #include "platform/SettingsKey.h"
 #include "status/VentrixPacket.h"
+#include "support/ConsoleDoubles.h"
 #include "support/FakeCommLogPane.h"
 #include "support/FakeDialogHost.h"
 
@@ -34,11 +35,6 @@ namespace kestrel {
 namespace {
 
 constexpr double kPrescribedWaitsMs = 31.0;
-
-class KeepPriority : public ProcessPriority {
-  public:
-    bool Raise(std::string*) override { return true; }
-};
 
 // A status packet as the printer sends it: fields separated by "|", the five status bytes
 // after the third, every bit clear but Paper Low.
@@ -70,7 +66,7 @@ void BM_ReadTickWithStatusPacket(benchmark::State& state) {
     testing::FakeDialogHost host;
     testing::FakeCommLogPane pane;
     host.m_logPane = &pane;
-    KeepPriority priority;
+    testing::UnchangedPriority priority;
     auto app = std::make_unique<CKestrelApp>(std::vector<std::string>{"ventrix"});
     auto console = std::make_unique<CKestrelDlg>(*app, priority);
     console->Attach(host);

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "console/CommandHistory.h"
 #include "platform/DialogEvents.h"
@@ -82,11 +83,15 @@ class CKestrelDlg : public DialogEvents, private StatusLog {
     void OnRepeatCheck();
     void OnBrowse();
     void OnSendBinaryFile();
-    // A ticket file in line mode (Ventrix framing; with the 22 ms pause or back to back) or in
-    // whole-file mode. 1 when every byte went out; otherwise 0 with `error` saying why (with
-    // `error` given, nothing is shown to the operator).
+    // Sending a ticket file, shared with the command-line job. The whole ticket is checked
+    // before its first byte goes out; each returns 1 when every byte went out, otherwise 0 with
+    // the reason in `error` (a refused ticket sends nothing; with `error` given, nothing is
+    // shown to the operator). Line mode frames every line as a Ventrix packet, with the 22 ms
+    // pause or back to back; whole-file mode sends one transmission as the printer mode frames it.
     int SendTicketLines(const std::string& path, bool pauseBetweenLines, std::string* error);
     int SendTicketWhole(const std::string& path, std::string* error);
+    // A ticket or file is being sent (its line pauses let clicks and ticks in).
+    bool IsSending() const { return m_sending; }
     // A send is over: clears m_sending and ends the run when Close, Escape or Exit came
     // during it.
     void EndSending();
@@ -138,6 +143,17 @@ class CKestrelDlg : public DialogEvents, private StatusLog {
     void ShowGroup(const int* ids, size_t count, bool show, bool enable);
     // Sends `bytes` as the mode wants, between the 1000/10 ms and 1/1 ms time-outs.
     int SendFramed(const uint8_t* bytes, int count, bool ventrixFraming);
+    // Sends prepared transmissions one after the other; stops at the first that does not go
+    // out whole or when the port is closed meanwhile. Returns 1 when all of them went out.
+    int SendTransmissions(const std::vector<std::string>& transmissions, bool ventrixFraming,
+                          bool pauseBetween, std::string* error);
+    // The pause after a ticket line: 22 rounds of sleeping to the next millisecond mark and
+    // dispatching the waiting events. False when a port open at the start of the ticket was
+    // closed during it.
+    bool PauseBetweenLines(bool portWasOpen);
+    // The binary sender's two ways: blocks as they are, or Ventrix packets of lines.
+    void SendBinaryBlocks(const std::string& path);
+    void SendBinaryLines(const std::string& path);
     // Adds the combo box's text to a history and to the top of its list.
     void RememberComboText(int comboId, CommandHistory& history);
     // Reads an integer from an edit as the platform does: blanks, sign, digits; else 0.

@@ -66,6 +66,12 @@ bool MakeFolders(const std::string& folder) {
 }
 
 bool ReadBoundedFile(const std::string& path, std::string* text) {
+    bool complete = false;
+    return ReadBoundedFile(path, text, kBoundedFileMaxSize, &complete);
+}
+
+bool ReadBoundedFile(const std::string& path, std::string* text, size_t maxSize, bool* complete) {
+    *complete = false;
     const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
         return false;
@@ -77,8 +83,9 @@ bool ReadBoundedFile(const std::string& path, std::string* text) {
     }
     text->clear();
     std::vector<char> chunk(kReadChunk);
-    while (text->size() < kBoundedFileMaxSize) {
-        const size_t want = std::min(chunk.size(), kBoundedFileMaxSize - text->size());
+    // One byte past the limit tells a file of exactly `maxSize` bytes from a longer one.
+    while (text->size() <= maxSize) {
+        const size_t want = std::min(chunk.size(), maxSize + 1 - text->size());
         const ssize_t n = read(fd, chunk.data(), want);
         if (n < 0 && errno == EINTR) {
             continue;
@@ -89,7 +96,14 @@ bool ReadBoundedFile(const std::string& path, std::string* text) {
         text->append(chunk.data(), static_cast<size_t>(n));
     }
     close(fd);
+    *complete = text->size() <= maxSize;
+    text->resize(std::min(text->size(), maxSize));
     return true;
+}
+
+bool IsRegularFile(const std::string& path) {
+    struct stat info {};
+    return stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
 }
 
 bool FileWritable(const std::string& path) {

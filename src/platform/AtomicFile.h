@@ -13,6 +13,13 @@ inline constexpr size_t kBoundedFileMaxSize = 16 << 20;
 
 // Reads a regular file (never blocks on a FIFO or device). False when it cannot be read.
 bool ReadBoundedFile(const std::string& path, std::string* text);
+// The same with a limit of the caller's: at most `maxSize` bytes are read, and `*complete` says
+// whether that was the whole file.
+bool ReadBoundedFile(const std::string& path, std::string* text, size_t maxSize, bool* complete);
+
+// True when `path` names a regular file (links followed); the file is not opened, so a FIFO
+// cannot block.
+bool IsRegularFile(const std::string& path);
 
 // True when the file exists and both it and its folder can be written.
 bool FileWritable(const std::string& path);

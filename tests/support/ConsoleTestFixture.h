@@ -23,22 +23,13 @@
 #include "platform/SettingsKey.h"
 #include "sim/HexText.h"
 #include "sim/SimTestClient.h"
+#include "support/ConsoleDoubles.h"
 #include "support/FakeClock.h"
 #include "support/FakeCommLogPane.h"
 #include "support/FakeDialogHost.h"
 #include "support/ScratchFolder.h"
 
 namespace kestrel::testing {
-
-// Leaves the test process's priority alone, counting the requests.
-class UnchangedPriority : public ProcessPriority {
-  public:
-    bool Raise(std::string* /*error*/) override {
-        ++m_raises;
-        return true;
-    }
-    int m_raises = 0;
-};
 
 // A pane that really writes its file, or fails its saves with a chosen errno.
 class SavingPane : public FakeCommLogPane {
