@@ -5,12 +5,19 @@
 #include <QTimer>
 #include <algorithm>
 
+#include "platform/AtomicFile.h"
 #include "ui/Artwork.h"
 #include "ui/PictureButton.h"
 #include "ui/QtDialogHost.h"
 #include "ui/TemplateControls.h"
 
 namespace kestrel {
+namespace {
+
+// The longest side of a picture that is decoded; pictures are drawn in areas of 500 x 235.
+constexpr int kPictureSideMax = 8192;
+
+}  // namespace
 namespace {
 
 // The platform clamps timer periods to this range.
@@ -68,8 +75,18 @@ QImage& QtDialogHost::Picture(PictureSlot slot) {
 }
 
 bool QtDialogHost::LoadPicture(PictureSlot slot, const std::string& path) {
+    // Only a regular file is read (a FIFO would block the window), and an image is decoded only
+    // when its claimed size is one a picture area can use.
+    if (!IsRegularFile(path)) {
+        return false;
+    }
     QImageReader reader(
         QFile::decodeName(QByteArray(path.data(), static_cast<qsizetype>(path.size()))));
+    const QSize claimed = reader.size();
+    if (!claimed.isValid() || claimed.width() > kPictureSideMax ||
+        claimed.height() > kPictureSideMax) {
+        return false;
+    }
     const QImage image = reader.read();
     if (image.isNull()) {
         return false;

@@ -3,6 +3,9 @@
 #include "ui/QtDialogHost.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <fstream>
 
 #include <QApplication>
 #include <QCheckBox>
@@ -341,6 +344,15 @@ TEST(QtDialogHost, PicturesAreDrawnStretchedIntoTheirScaledRectangles) {
     QImage shot;
     RunWith(host, events, [&] {
         EXPECT_FALSE(host.LoadPicture(PictureSlot::Bottom, folder.File("missing.bmp")));
+        // A FIFO is never read, and a header claiming 60,000 x 60,000 pixels is not decoded.
+        mkfifo(folder.File("fifo.bmp").c_str(), 0600);
+        EXPECT_FALSE(host.LoadPicture(PictureSlot::Bottom, folder.File("fifo.bmp")));
+        std::string huge = "BM" + std::string(16, '\0');
+        const uint32_t header[] = {40, 60000, 60000, 0x180001};
+        huge.append(reinterpret_cast<const char*>(header), sizeof header);
+        huge.append(60, '\0');
+        std::ofstream(folder.File("huge.bmp"), std::ios::binary) << huge;
+        EXPECT_FALSE(host.LoadPicture(PictureSlot::Bottom, folder.File("huge.bmp")));
         EXPECT_TRUE(host.LoadPicture(PictureSlot::Bottom, folder.File("bottom.png")));
         shot = host.grab().toImage();
     });
