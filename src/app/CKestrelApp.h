@@ -13,7 +13,7 @@
 #include "platform/DialogHost.h"
 #include "port/IOComm.h"
 #include "port/PortEnvironment.h"
-#include "port/TrafficCapture.h"
+#include "commlog/TrafficCapture.h"
 #include "status/SequenceState.h"
 
 namespace kestrel {

@@ -8,7 +8,7 @@
 
 #include "commlog/CommLogPane.h"
 #include "platform/DialogHost.h"
-#include "port/TrafficCapture.h"
+#include "commlog/TrafficCapture.h"
 
 namespace kestrel {
 

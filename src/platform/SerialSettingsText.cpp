@@ -27,10 +27,6 @@ void SkipSpaces(std::string_view* text) {
     }
 }
 
-bool IsDigit(char c) {
-    return c >= '0' && c <= '9';
-}
-
 std::optional<uint32_t> TakeNumber(std::string_view* text) {
     if (text->empty() || !IsDigit(text->front())) {
         return std::nullopt;

@@ -82,7 +82,13 @@ std::string DeviceForPortName(const std::string& portName, const SettingsKey* ke
         }
         return devRoot + "/" + std::string(family.device) + std::to_string(*number - 1);
     }
-    return name;
+    // Any other name is a device node ("\\.\Van0" is <devRoot>/Van0), never a file of the
+    // current folder; a relative path, or one that climbs out with "..", is refused.
+    if (name.empty() || name.find('/') != std::string::npos ||
+        name.find("..") != std::string::npos) {
+        return "";
+    }
+    return devRoot + "/" + name;
 }
 
 }  // namespace kestrel

@@ -37,8 +37,6 @@ constexpr uint32_t kCtsSet = 0x18;
 constexpr uint32_t kNoFlowClear = 0x3B8;
 constexpr uint16_t kXonLimit = 256;
 constexpr uint16_t kXoffLimit = 100;
-constexpr char kXonChar = 0x11;
-constexpr char kXoffChar = 0x13;
 
 // The first `count` characters of `prefix`, compared without case.
 bool PrefixMatches(std::string_view text, std::string_view prefix, size_t count) {

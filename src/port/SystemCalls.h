@@ -33,6 +33,7 @@ class SystemCalls {
     virtual ssize_t Send(int fd, const void* bytes, size_t size, int flags);
     virtual ssize_t Recv(int fd, void* buffer, size_t size, int flags);
     virtual int SetSocketOption(int fd, int level, int option, const void* value, socklen_t length);
+    virtual int GetSocketOption(int fd, int level, int option, void* value, socklen_t* length);
     virtual int Shutdown(int fd, int how);
 };
 
