@@ -52,7 +52,7 @@ TEST_F(KestrelAppTest, PortNameComesFromTheSettingsAsStored) {
         {std::string("AB\0CD", 5), "AB"},
         {std::string(222, 'p'), std::string(222, 'p')},
         {std::string(223, 'p'), "COM1:"},  // longer than the 222-byte buffer: not read
-        {"", "COM1:"},  // empty: the default stays
+        {"", "COM1:"},                     // empty: the default stays
         {std::string("\0\0", 2), "COM1:"},
     };
     for (const Case& c : cases) {
@@ -197,6 +197,11 @@ TEST(FindRegistrationSwitch, WholeRestOfTheLineAfterASwitchCharacter) {
     EXPECT_EQ(FindRegistrationSwitch("/RegServer "), RegistrationSwitch::None);
     EXPECT_EQ(FindRegistrationSwitch("/Reg"), RegistrationSwitch::None);
     EXPECT_EQ(FindRegistrationSwitch(""), RegistrationSwitch::None);
+    // Only where an argument begins with the switch: never inside a path.
+    EXPECT_EQ(FindRegistrationSwitch("file:/tmp/x/RegServer"), RegistrationSwitch::None);
+    EXPECT_EQ(FindRegistrationSwitch("file:/tmp/x/UnregServer"), RegistrationSwitch::None);
+    EXPECT_EQ(FindRegistrationSwitch("file:/tmp/x-RegServer"), RegistrationSwitch::None);
+    EXPECT_EQ(FindRegistrationSwitch("file:/tmp/x /RegServer"), RegistrationSwitch::Register);
     EXPECT_EQ(FindRegistrationSwitch(std::string(10000, '/')), RegistrationSwitch::None);
 }
 

@@ -51,8 +51,7 @@ TEST(DeviceForPortName, NamesThatAreNotPathsStayUnderTheDeviceFolder) {
         {"/dev/../etc/passwd", "/dev/../etc/passwd"},  // a path beginning with "/" is the user's
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(DeviceForPortName(c.name, nullptr), c.device)
-            << c.name;
+        EXPECT_EQ(DeviceForPortName(c.name, nullptr), c.device) << c.name;
     }
 }
 

@@ -116,9 +116,9 @@ TEST_F(PortDiscoveryTest, UsbVirtualComPortsByStableNameThenRememberedAddresses)
     const std::vector<std::string> names = List(port);
     // The ttys also count as system ports: each device is offered once, by its stable name.
     const std::string dev = m_tree.Dev();
-    EXPECT_EQ(names, (std::vector<std::string>{dev + "/serial/by-id/usb-Vantor_60_42-if00",
-                                               dev + "/ttyUSB0", "10.0.0.25:9100",
-                                               "10.0.0.26:9101"}));
+    EXPECT_EQ(names,
+              (std::vector<std::string>{dev + "/serial/by-id/usb-Vantor_60_42-if00",
+                                        dev + "/ttyUSB0", "10.0.0.25:9100", "10.0.0.26:9101"}));
 }
 
 TEST_F(PortDiscoveryTest, UsbSourceEndsAtTheFirstInterfaceWithoutATty) {

@@ -195,8 +195,8 @@ TEST_F(PortFailureTest, ConnectToAListenerThatNeverAcceptsGivesUp) {
     EXPECT_EQ(m_port->m_socket, kInvalidSocket);
     EXPECT_EQ(m_port->m_error, 1);
     EXPECT_EQ(m_port->m_lastError, "IOComm::Open() failed, GetLastError() returned: 110 (" +
-                                        listener.Address() +
-                                        " did not accept the connection within 5 seconds)");
+                                       listener.Address() +
+                                       " did not accept the connection within 5 seconds)");
 }
 
 TEST_F(PortFailureTest, RefusedConnectionSaysWhy) {
