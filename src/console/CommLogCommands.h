@@ -7,8 +7,8 @@
 #include <string>
 
 #include "commlog/CommLogPane.h"
-#include "platform/DialogHost.h"
 #include "commlog/TrafficCapture.h"
+#include "platform/DialogHost.h"
 
 namespace kestrel {
 
