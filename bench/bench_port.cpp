@@ -1,9 +1,13 @@
 // The status read loop takes its bytes one Receive at a time: 1,000 one-byte Receive calls on a
 // pseudo-terminal holding 1,000 bytes are measured against 1,000 plain one-byte reads of the
 // same descriptor (goal: within 2.5 times). A 1 MB Output over loopback TCP is measured against
-// a plain send loop on the same socket (goal: at least 0.9 times its throughput).
+// a plain send loop on the same socket (goal: at least 0.9 times its throughput). Ventrix packets
+// to vantor-sim over loopback TCP: 200 Transmit calls of a 40-byte command and 200 of a status
+// request (whose reply is read between packets, as the poll tick does), each reporting the
+// median time of one Transmit and its ratio to the fixed waits of 12 ms (goal: within 1.1).
 //
-// Run: build/bench/bench_port   (it works in a temporary folder and settings file of its own)
+// Run: build/bench/bench_port   (it works in a temporary folder and settings file of its own,
+// and starts build/sim/vantor-sim itself)
 
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
@@ -13,6 +17,8 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <chrono>
 #include <cstring>
 #include <filesystem>
 #include <memory>
@@ -23,6 +29,8 @@
 #include "app/CKestrelApp.h"
 #include "platform/SettingsKey.h"
 #include "port/LoopbackPrinter.h"
+#include "port/SimProcess.h"
+#include "status/VentrixPacket.h"
 
 namespace kestrel {
 namespace {
@@ -196,6 +204,88 @@ void BM_PlainSendLoop1Mb(benchmark::State& state) {
     state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(kOutputBytes));
 }
 BENCHMARK(BM_PlainSendLoop1Mb)->UseRealTime();
+
+constexpr int kPackets = 200;
+constexpr int kCommandBytes = 40;
+constexpr double kFixedWaitsMs = 12.0;
+constexpr uint8_t kTicketDataType = 0x01;
+constexpr uint8_t kStatusRequestType = 0x12;
+constexpr int kReplyReads = 50;
+
+using Millis = std::chrono::duration<double, std::milli>;
+
+class VentrixBench {
+  public:
+    VentrixBench() {
+        if (!m_sim.Started()) {
+            return;
+        }
+        m_app = std::make_unique<CKestrelApp>(std::vector<std::string>{});
+        m_app->m_portName = m_sim.TcpAddress();
+        m_ready = m_app->OpenSelectedPort() == 1;
+    }
+
+    bool Ready() const { return m_ready; }
+
+    // The time of each Transmit of `packet`; replies are read between packets, untimed.
+    std::vector<double> Run(const std::vector<uint8_t>& packet, bool readReply) {
+        std::vector<double> times;
+        uint8_t reply[256];
+        for (int i = 0; i < kPackets; ++i) {
+            const auto start = std::chrono::steady_clock::now();
+            m_app->Transmit(packet.data(), static_cast<int>(packet.size()), 1);
+            times.push_back(Millis(std::chrono::steady_clock::now() - start).count());
+            m_app->m_ioComm.SetTimeouts(100, 0);
+            for (int read = 0; readReply && read < kReplyReads; ++read) {
+                if (m_app->Receive(reply, static_cast<int>(sizeof reply)) > 0) {
+                    break;
+                }
+            }
+            m_app->m_capture.Clear();
+        }
+        return times;
+    }
+
+  private:
+    testing::SimProcess m_sim;
+    std::unique_ptr<CKestrelApp> m_app;
+    bool m_ready = false;
+};
+
+double Median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    const size_t middle = values.size() / 2;
+    return values.size() % 2 == 1 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
+}
+
+void RunPackets(benchmark::State& state, const std::vector<uint8_t>& packet, bool readReply) {
+    VentrixBench bench;
+    if (!bench.Ready()) {
+        state.SkipWithError("vantor-sim did not start or the connection failed");
+        return;
+    }
+    std::vector<double> medians;
+    for (auto _ : state) {
+        medians.push_back(Median(bench.Run(packet, readReply)));
+    }
+    const double median = Median(medians);
+    state.counters["median_ms"] = median;
+    state.counters["ratio_to_12ms"] = median / kFixedWaitsMs;
+    state.counters["packets"] = static_cast<double>(kPackets);
+}
+
+void BM_VentrixCommand40BytesToSim(benchmark::State& state) {
+    std::vector<uint8_t> command(kCommandBytes, 'A');
+    command[0] = kVentrixStartByte;
+    command[1] = kTicketDataType;
+    RunPackets(state, command, false);
+}
+BENCHMARK(BM_VentrixCommand40BytesToSim)->Iterations(1)->Unit(benchmark::kMillisecond);
+
+void BM_VentrixStatusRequestToSim(benchmark::State& state) {
+    RunPackets(state, {kVentrixStartByte, kStatusRequestType}, true);
+}
+BENCHMARK(BM_VentrixStatusRequestToSim)->Iterations(1)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 }  // namespace kestrel

@@ -1,9 +1,8 @@
 #include "sim/ControlCommands.h"
+#include "platform/NumberText.h"
 
 #include <algorithm>
 #include <vector>
-
-#include "sim/NumberText.h"
 
 namespace kestrel {
 namespace {
@@ -43,7 +42,11 @@ bool ParseCount(const std::vector<std::string_view>& words, int64_t& count) {
     if (words.size() != 2) {
         return false;
     }
-    return ParseDecimal(words[1], kMaxCount, count);
+    const std::optional<uint64_t> value = ReadDecimal(words[1], kMaxCount);
+    if (value) {
+        count = static_cast<int64_t>(*value);
+    }
+    return value.has_value();
 }
 
 std::string Quoted(std::string_view word) {

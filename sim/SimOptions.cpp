@@ -2,23 +2,23 @@
 
 #include <string_view>
 
+#include "platform/NumberText.h"
 #include "sim/ControlCommands.h"
-#include "sim/NumberText.h"
 
 namespace kestrel {
 namespace {
 
-constexpr int64_t kMaxMilliseconds = 3'600'000;  // an hour is long enough for any delay
+constexpr uint64_t kMaxMilliseconds = 3'600'000;  // an hour is long enough for any delay
 
 bool ParseMilliseconds(std::string_view option, std::string_view text, uint64_t& value,
                        std::string& error) {
-    int64_t parsed = 0;
-    if (!ParseDecimal(text, kMaxMilliseconds, parsed)) {
+    const std::optional<uint64_t> parsed = ReadDecimal(text, kMaxMilliseconds);
+    if (!parsed) {
         error = std::string(option) + " takes milliseconds from 0 to " +
                 std::to_string(kMaxMilliseconds) + ", not '" + std::string(text) + "'";
         return false;
     }
-    value = static_cast<uint64_t>(parsed);
+    value = *parsed;
     return true;
 }
 

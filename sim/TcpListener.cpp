@@ -9,13 +9,12 @@
 #include <cerrno>
 #include <cstring>
 
-#include "sim/NumberText.h"
+#include "platform/NumberText.h"
 
 namespace kestrel {
 namespace {
 
 constexpr int kListenBacklog = 4;
-constexpr int64_t kMaxPort = 65535;
 
 std::string FormatAddress(const sockaddr_in& address) {
     char host[INET_ADDRSTRLEN] = "?";
@@ -26,14 +25,12 @@ std::string FormatAddress(const sockaddr_in& address) {
 }  // namespace
 
 bool ParseTcpAddress(std::string_view text, std::string& host, uint16_t& port, std::string& error) {
-    const size_t colon = text.rfind(':');
-    int64_t number = 0;
-    if (colon == std::string_view::npos ||
-        !ParseDecimal(text.substr(colon + 1), kMaxPort, number)) {
+    const std::optional<HostAndPort> split = SplitHostAndPort(text);
+    if (!split) {
         error = "'" + std::string(text) + "' is not HOST:PORT";
         return false;
     }
-    host = text.substr(0, colon);
+    host = split->host;
     if (host == "localhost") {
         host = "127.0.0.1";
     }
@@ -42,7 +39,7 @@ bool ParseTcpAddress(std::string_view text, std::string& host, uint16_t& port, s
         error = "'" + host + "' is not an IPv4 address";
         return false;
     }
-    port = static_cast<uint16_t>(number);
+    port = split->port;
     return true;
 }
 
@@ -91,11 +88,6 @@ std::string LocalAddress(int fd) {
         return "?";
     }
     return FormatAddress(address);
-}
-
-bool SetNonBlocking(int fd) {
-    const int flags = fcntl(fd, F_GETFL);
-    return flags >= 0 && fcntl(fd, F_SETFL, flags | O_NONBLOCK) == 0;
 }
 
 }  // namespace kestrel

@@ -19,6 +19,4 @@ int AcceptConnection(int listenerFd, std::string& peer);
 // "127.0.0.1:40123": the address a socket is bound to.
 std::string LocalAddress(int fd);
 
-bool SetNonBlocking(int fd);
-
 }  // namespace kestrel

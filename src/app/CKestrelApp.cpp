@@ -41,7 +41,9 @@ CKestrelApp::CKestrelApp(std::vector<std::string> args, Clock& clock,
     if (std::unique_ptr<SettingsKey> key = m_ioComm.OpenSettingsKey()) {
         char stored[kPortNameBufferSize] = {};
         size_t storedSize = 0;
-        if (key->ReadBinary(kPortNameValue, stored, sizeof stored, &storedSize)) {
+        // An empty stored name leaves the default in place.
+        if (key->ReadBinary(kPortNameValue, stored, sizeof stored, &storedSize) &&
+            strnlen(stored, storedSize) > 0) {
             std::memcpy(buffer, stored, sizeof buffer);
             size = storedSize;
         }

@@ -9,11 +9,11 @@
 
 #include "commlog/CommLogPane.h"
 #include "commlog/CommLogRenderer.h"
+#include "commlog/TrafficCapture.h"
 #include "platform/Clock.h"
 #include "platform/DialogHost.h"
 #include "port/IOComm.h"
 #include "port/PortEnvironment.h"
-#include "port/TrafficCapture.h"
 #include "status/SequenceState.h"
 
 namespace kestrel {

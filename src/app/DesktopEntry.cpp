@@ -47,6 +47,9 @@ std::string QuoteExec(const std::string& path) {
 RegistrationSwitch FindRegistrationSwitch(const std::string& commandLine) {
     for (size_t at = commandLine.find_first_of(kSwitchCharacters); at != std::string::npos;
          at = commandLine.find_first_of(kSwitchCharacters, at + 1)) {
+        if (at > 0 && commandLine[at - 1] != ' ') {
+            continue;  // inside an argument, such as a path: not typed as a switch
+        }
         const std::string_view rest = std::string_view(commandLine).substr(at + 1);
         if (EqualsNoCase(rest, "UnregServer")) {
             return RegistrationSwitch::Unregister;

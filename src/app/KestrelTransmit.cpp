@@ -19,9 +19,12 @@ namespace {
 // Before a Ventrix start byte the output queue is given up to this many rounds to drain.
 constexpr int kDrainRounds = 100;
 constexpr uint32_t kDrainWaitMs = 10;
-// After the start byte, the queue is watched more closely: the parity must not change while
-// the byte still waits in it, or it would leave without its ninth bit.
+// After the start byte a serial port's queue is watched more closely: the parity must not
+// change while the byte still waits in it, or it would leave without its ninth bit. Other
+// kinds of port have no parity to keep.
 constexpr uint32_t kStartByteDrainWaitMs = 1;
+// The length byte counts the whole packet: a command longer than this cannot be framed.
+constexpr int kVentrixLongestCommand = kVentrixMaximumLength - kVentrixFramingBytes;
 constexpr uint32_t kStartByteWaitMs = 2;
 constexpr uint32_t kTransmitTotalTimeoutMs = 100;
 constexpr uint32_t kTransmitIntervalTimeoutMs = 10;
@@ -45,8 +48,18 @@ int CKestrelApp::Transmit(const uint8_t* bytes, int count, int ventrixFraming) {
     const int data = std::max(count, 0);
     const int framing =
         ventrixFraming ? kVentrixFramingBytes : (serialPacket ? kSerialFramingBytes : 0);
+    if (data == 0) {
+        return 0;  // nothing to send, not even a start byte
+    }
     if (serialPacket && data > kSerialMaximumData) {
         return 0;  // its length cannot be written into the packet: nothing is sent
+    }
+    const bool nullPacket = data < 2 || bytes[1] == kVentrixNullType;
+    if (ventrixFraming && !nullPacket && data > kVentrixLongestCommand) {
+        WriteAppLog("Transmit: a Ventrix command of " + std::to_string(data) +
+                    " bytes is longer than a packet's length byte can hold (" +
+                    std::to_string(kVentrixLongestCommand) + " bytes); it was not sent.");
+        return 0;
     }
     // The fixed work buffer takes every usual transmission; a longer one (a whole ticket file
     // can be 10,000 bytes) gets a buffer of its own size, so nothing is cut off or overrun.
@@ -68,12 +81,22 @@ int CKestrelApp::Transmit(const uint8_t* bytes, int count, int ventrixFraming) {
         m_clock.Sleep(kDrainWaitMs);
         m_ioComm.SetParity(kMarkParity);
         m_ioComm.Output(work, 1);
-        DrainOutput(m_ioComm, m_clock, kStartByteDrainWaitMs);
+        if (m_ioComm.m_bytesWritten != 1) {
+            m_ioComm.SetParity(kSpaceParity);
+            return 0;  // the start byte did not go out: nothing was sent
+        }
+        if (m_ioComm.GetKind() == KindSerial) {
+            DrainOutput(m_ioComm, m_clock, kStartByteDrainWaitMs);
+        }
         m_clock.Sleep(kStartByteWaitMs);
         m_ioComm.SetParity(kSpaceParity);
         const int framed = FrameVentrixPacket(work, data, m_sequence);
-        m_ioComm.Output(work + 1, framed - 1);
-        result = m_ioComm.m_bytesWritten + 1;
+        if (framed > 1) {
+            m_ioComm.Output(work + 1, framed - 1);
+            result = m_ioComm.m_bytesWritten + 1;
+        } else {
+            result = 1;
+        }
     } else if (serialPacket) {
         const int length = FrameSerialPacket(work, data, m_sequence);
         m_ioComm.Output(work, length);

@@ -6,11 +6,11 @@
 #include <cstring>
 
 #include "commlog/CommLogDocument.h"
+#include "platform/AsciiText.h"
 
 namespace kestrel {
 namespace {
 
-constexpr uint8_t kFirstPrintable = 0x20;
 constexpr std::string_view kParagraph = "par ";
 constexpr size_t kColourWordBytes = 5;  // "\cfN "
 constexpr size_t kBoldOnBytes = 3;      // "\b "
@@ -19,10 +19,6 @@ constexpr size_t kEscapeBytes = 2;      // "\\", "\{", "\}"
 
 inline bool IsText(char c) {
     return c != '\\' && c != '{' && c != '}' && static_cast<uint8_t>(c) >= kFirstPrintable;
-}
-
-inline bool IsDigit(char c) {
-    return c >= '0' && c <= '9';
 }
 
 constexpr uint64_t kEveryByte = 0x0101010101010101ull;

@@ -6,6 +6,7 @@
 
 #include "commlog/CommLogDocument.h"
 #include "notation/ControlCodeTable.h"
+#include "platform/AsciiText.h"
 
 namespace kestrel {
 namespace {
@@ -18,8 +19,6 @@ constexpr std::string_view kHexOwnTail = "\\b0 ..";
 constexpr std::string_view kHexOtherDots = "....";
 constexpr std::string_view kDots = "......";
 constexpr std::string_view kSpaces = "      ";
-constexpr char kUpperHex[] = "0123456789ABCDEF";
-constexpr char kLowerHex[] = "0123456789abcdef";
 
 // A block is flushed by the first cell that takes its width past this.
 constexpr int kBlockWidthLimit = 62;
@@ -28,7 +27,6 @@ constexpr int kHighByteCellWidth = 6;   // "<0xHH>"
 constexpr int kBracketWidth = 2;        // the "[" and "]" around a control byte's name
 constexpr uint64_t kDeltaMask = 0xFFF;  // deltas are shown modulo 4096
 constexpr int kFirstHighByte = 0x7F;
-constexpr int kFirstPrintable = 0x20;
 constexpr int kByteMask = 0xFF;
 
 // "\cf2 \b <0xFF>\b0 ", the longest cell; every cell is at least one wide, so a block holds at
@@ -59,8 +57,8 @@ constexpr HexOwnCells MakeHexOwnCells() {
                     cell[at++] = c;
                 }
             }
-            cell[at++] = kUpperHex[value >> 4];
-            cell[at++] = kUpperHex[value & 0xF];
+            cell[at++] = kUpperHexDigits[value >> 4];
+            cell[at++] = kUpperHexDigits[value & 0xF];
             for (const char c : kHexOwnTail) {
                 cell[at++] = c;
             }
@@ -110,9 +108,9 @@ class Block {
         m_end[other] += kHexOtherCellBytes;
         char* out = m_end[kTimeRow];
         std::memcpy(out, kTimeColour.data(), kColourCodeBytes);
-        out[kColourCodeBytes] = kLowerHex[(delta >> 8) & 0xF];
-        out[kColourCodeBytes + 1] = kLowerHex[(delta >> 4) & 0xF];
-        out[kColourCodeBytes + 2] = kLowerHex[delta & 0xF];
+        out[kColourCodeBytes] = kLowerHexDigits[(delta >> 8) & 0xF];
+        out[kColourCodeBytes + 1] = kLowerHexDigits[(delta >> 4) & 0xF];
+        out[kColourCodeBytes + 2] = kLowerHexDigits[delta & 0xF];
         out[kColourCodeBytes + 3] = ' ';
         m_end[kTimeRow] = out + kTimeCellBytes;
         m_width += kHexCellWidth;
@@ -135,8 +133,8 @@ class Block {
         } else {
             width = kHighByteCellWidth;
             out = Put(out, "<0x");
-            *out++ = kUpperHex[value >> 4];
-            *out++ = kUpperHex[value & 0xF];
+            *out++ = kUpperHexDigits[value >> 4];
+            *out++ = kUpperHexDigits[value & 0xF];
             *out++ = '>';
         }
         m_end[own] = Put(out, kBoldOff);

@@ -6,7 +6,7 @@
 #include <string_view>
 
 #include "commlog/CommLogPane.h"
-#include "port/TrafficCapture.h"
+#include "commlog/TrafficCapture.h"
 
 namespace kestrel {
 

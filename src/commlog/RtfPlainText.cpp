@@ -1,5 +1,7 @@
 #include "commlog/RtfPlainText.h"
 
+#include "platform/AsciiText.h"
+
 namespace kestrel {
 namespace {
 
@@ -7,7 +9,6 @@ constexpr std::string_view kPlainHeader =
     "{\\rtf1\\ansi\\ansicpg1252\\deff0{\\fonttbl{\\f0\\fmodern\\fcharset0 Courier New;}}"
     "\\pard\\f0\\fs16 ";
 constexpr std::string_view kPlainTrailer = "}";
-constexpr char kHexDigits[] = "0123456789abcdef";
 constexpr unsigned char kFirstHighByte = 0x80;
 
 }  // namespace
@@ -24,8 +25,8 @@ std::string PlainTextToRtf(std::string_view text) {
             rtf += c;
         } else if (byte >= kFirstHighByte) {
             rtf += "\\'";
-            rtf += kHexDigits[byte >> 4];
-            rtf += kHexDigits[byte & 0xF];
+            rtf += kLowerHexDigits[byte >> 4];
+            rtf += kLowerHexDigits[byte & 0xF];
         } else {
             rtf += c;
         }

@@ -9,6 +9,7 @@
 #include "commlog/CommLogDocumentReader.h"
 #include "commlog/Cp1252.h"
 #include "commlog/StyledTextBuilder.h"
+#include "platform/AsciiText.h"
 
 namespace kestrel {
 namespace {
@@ -75,21 +76,9 @@ struct GroupState {
 bool IsLetter(char c) {
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
 }
-bool IsDigit(char c) {
-    return c >= '0' && c <= '9';
-}
-
 int HexValue(char c) {
-    if (IsDigit(c)) {
-        return c - '0';
-    }
-    if (c >= 'a' && c <= 'f') {
-        return c - 'a' + 10;
-    }
-    if (c >= 'A' && c <= 'F') {
-        return c - 'A' + 10;
-    }
-    return -1;
+    const std::optional<uint8_t> value = HexDigitValue(c);
+    return value ? *value : -1;
 }
 
 // Characters that end a stretch of plain text.

@@ -3,11 +3,11 @@
 #include <algorithm>
 
 #include "commlog/RtfReader.h"
+#include "platform/AsciiText.h"
 
 namespace kestrel {
 namespace {
 
-constexpr uint8_t kFirstPrintable = 0x20;
 constexpr std::string_view kTabSpaces = "        ";
 static_assert(kTabSpaces.size() == kRtfTabWidth);
 

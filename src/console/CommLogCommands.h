@@ -7,9 +7,9 @@
 #include <string>
 
 #include "commlog/CommLogPane.h"
+#include "commlog/TrafficCapture.h"
 #include "console/ConsoleTexts.h"
 #include "platform/DialogHost.h"
-#include "port/TrafficCapture.h"
 
 namespace kestrel {
 

@@ -103,11 +103,11 @@ bool PrepareTicket(const std::string& path, TicketLayout layout,
     const size_t limit =
         layout == TicketLayout::Whole ? kTicketWholeMaxBytes : kTicketLinesFileMaxBytes;
     std::string text;
-    bool complete = false;
-    if (!ReadBoundedFile(path, &text, limit, &complete)) {
+    BoundedReadOutcome outcome;
+    if (!ReadBoundedFile(path, &text, limit, &outcome)) {
         return Refuse(kTicketNotFoundText, transmissions, error);
     }
-    if (layout == TicketLayout::Whole && !complete) {
+    if (layout == TicketLayout::Whole && outcome.cutShort) {
         return Refuse(std::string(kTicketTooLongText) + kNotSentSuffix, transmissions, error);
     }
     // The conversion stops at a NUL: the rest of such a file would be lost without a word.
@@ -119,7 +119,7 @@ bool PrepareTicket(const std::string& path, TicketLayout layout,
         if (!bytes.empty()) {
             transmissions->push_back(std::move(bytes));
         }
-    } else if (!PrepareTicketLines(text, complete, transmissions, error)) {
+    } else if (!PrepareTicketLines(text, !outcome.cutShort, transmissions, error)) {
         return false;
     }
     if (transmissions->empty()) {
@@ -132,11 +132,11 @@ bool PrepareBinaryBlocks(const std::string& path, std::vector<std::string>* bloc
                          std::string* error) {
     blocks->clear();
     std::string bytes;
-    bool complete = false;
-    if (!ReadBoundedFile(path, &bytes, kBinaryFileMaxBytes, &complete)) {
+    BoundedReadOutcome outcome;
+    if (!ReadBoundedFile(path, &bytes, kBinaryFileMaxBytes, &outcome)) {
         return Refuse(kTicketNotFoundText, blocks, error);
     }
-    if (!complete) {
+    if (outcome.cutShort) {
         return Refuse(kBinaryTooLongText, blocks, error);
     }
     for (size_t at = 0; at < bytes.size(); at += kBinaryBlockBytes) {
@@ -149,11 +149,11 @@ bool PrepareBinaryLines(const std::string& path, std::vector<std::string>* packe
                         std::string* error) {
     packets->clear();
     std::string text;
-    bool complete = false;
-    if (!ReadBoundedFile(path, &text, kBinaryFileMaxBytes, &complete)) {
+    BoundedReadOutcome outcome;
+    if (!ReadBoundedFile(path, &text, kBinaryFileMaxBytes, &outcome)) {
         return Refuse(kTicketNotFoundText, packets, error);
     }
-    if (!complete) {
+    if (outcome.cutShort) {
         return Refuse(kBinaryTooLongText, packets, error);
     }
     LineWalker lines(text);

@@ -1,13 +1,44 @@
-// Case-insensitive comparison of 8-bit texts, ASCII letters only, as the platform's stricmp and
-// strnicmp do in the "C" locale.
+// Small helpers of 8-bit ASCII text: character classes, hexadecimal digits, the flow-control
+// characters, and case-insensitive comparison (ASCII letters only, as the platform's stricmp
+// and strnicmp do in the "C" locale).
 #pragma once
 
 #include <algorithm>
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace kestrel {
+
+// The first character that is not a control character (space).
+inline constexpr uint8_t kFirstPrintable = 0x20;
+inline constexpr uint8_t kAsciiDelete = 0x7F;
+// The software flow-control characters, DC1 and DC3.
+inline constexpr char kXonChar = 0x11;
+inline constexpr char kXoffChar = 0x13;
+
+inline constexpr char kUpperHexDigits[] = "0123456789ABCDEF";
+inline constexpr char kLowerHexDigits[] = "0123456789abcdef";
+
+constexpr bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+// The value of a hexadecimal digit of either case, or nothing.
+constexpr std::optional<uint8_t> HexDigitValue(char c) {
+    if (IsDigit(c)) {
+        return static_cast<uint8_t>(c - '0');
+    }
+    if (c >= 'a' && c <= 'f') {
+        return static_cast<uint8_t>(c - 'a' + 10);
+    }
+    if (c >= 'A' && c <= 'F') {
+        return static_cast<uint8_t>(c - 'A' + 10);
+    }
+    return std::nullopt;
+}
 
 constexpr char LowerAscii(char c) {
     return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <vector>
 
 namespace kestrel {
@@ -65,40 +66,44 @@ bool MakeFolders(const std::string& folder) {
     return mkdir(folder.c_str(), kNewFolderMode) == 0 || errno == EEXIST;
 }
 
-bool ReadBoundedFile(const std::string& path, std::string* text) {
-    bool complete = false;
-    return ReadBoundedFile(path, text, kBoundedFileMaxSize, &complete);
-}
-
-bool ReadBoundedFile(const std::string& path, std::string* text, size_t maxSize, bool* complete) {
-    *complete = false;
+bool ReadBoundedFile(const std::string& path, std::string* text, size_t maxSize,
+                     BoundedReadOutcome* outcome) {
+    BoundedReadOutcome local;
+    BoundedReadOutcome& result = outcome != nullptr ? *outcome : local;
+    result = BoundedReadOutcome{};
     const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
+        result.error = errno;
         return false;
     }
     struct stat info {};
     if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        result.error = errno;
+        result.notRegularFile = true;
         close(fd);
         return false;
     }
+    result.cutShort = static_cast<uint64_t>(info.st_size) > maxSize;
     text->clear();
     std::vector<char> chunk(kReadChunk);
-    // One byte past the limit tells a file of exactly `maxSize` bytes from a longer one.
-    while (text->size() <= maxSize) {
-        const size_t want = std::min(chunk.size(), maxSize + 1 - text->size());
+    bool failed = false;
+    while (text->size() < maxSize) {
+        const size_t want = std::min(chunk.size(), maxSize - text->size());
         const ssize_t n = read(fd, chunk.data(), want);
         if (n < 0 && errno == EINTR) {
             continue;
         }
+        if (n < 0) {
+            result.error = errno;
+            failed = true;
+        }
         if (n <= 0) {
-            break;
+            break;  // an end of file earlier than the size: the file shrank, keep what was there
         }
         text->append(chunk.data(), static_cast<size_t>(n));
     }
     close(fd);
-    *complete = text->size() <= maxSize;
-    text->resize(std::min(text->size(), maxSize));
-    return true;
+    return !failed;
 }
 
 bool IsRegularFile(const std::string& path) {

@@ -11,11 +11,17 @@ namespace kestrel {
 // A file larger than this is read only up to here (the rest is damage).
 inline constexpr size_t kBoundedFileMaxSize = 16 << 20;
 
-// Reads a regular file (never blocks on a FIFO or device). False when it cannot be read.
-bool ReadBoundedFile(const std::string& path, std::string* text);
-// The same with a limit of the caller's: at most `maxSize` bytes are read, and `*complete` says
-// whether that was the whole file.
-bool ReadBoundedFile(const std::string& path, std::string* text, size_t maxSize, bool* complete);
+// Why a bounded read failed or was cut short.
+struct BoundedReadOutcome {
+    int error = 0;                // errno of a failed open or read
+    bool notRegularFile = false;  // a folder, FIFO or device: not read
+    bool cutShort = false;        // the file holds more than the limit: only the limit was read
+};
+
+// Reads a regular file of up to `maxSize` bytes (never blocks on a FIFO or device). False when
+// it cannot be read; `outcome`, when given, says why, and whether the file was longer.
+bool ReadBoundedFile(const std::string& path, std::string* text,
+                     size_t maxSize = kBoundedFileMaxSize, BoundedReadOutcome* outcome = nullptr);
 
 // True when `path` names a regular file (links followed); the file is not opened, so a FIFO
 // cannot block.

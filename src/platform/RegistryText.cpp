@@ -13,12 +13,9 @@ namespace {
 constexpr size_t kHexLineWidth = 80;
 constexpr size_t kHexItemWidth = 2;
 constexpr size_t kDwordDigits = 8;
-constexpr uint8_t kFirstPrintable = 0x20;
-constexpr uint8_t kDelete = 0x7f;
 constexpr uint32_t kHexTypeString = 1;
 constexpr uint32_t kHexTypeBinary = 3;
 constexpr uint32_t kHexTypeDword = 4;
-constexpr std::string_view kHexDigits = "0123456789abcdef";
 
 std::string_view TrimRight(std::string_view text) {
     while (!text.empty() && (text.back() == ' ' || text.back() == '\t' || text.back() == '\r')) {
@@ -35,14 +32,8 @@ std::string_view TrimLeft(std::string_view text) {
 }
 
 int HexValue(char c) {
-    if (c >= '0' && c <= '9') {
-        return c - '0';
-    }
-    const char lower = LowerAscii(c);
-    if (lower >= 'a' && lower <= 'f') {
-        return lower - 'a' + 10;
-    }
-    return -1;
+    const std::optional<uint8_t> value = HexDigitValue(c);
+    return value ? *value : -1;
 }
 
 // 1 to `maxDigits` hex digits and nothing else.
@@ -274,7 +265,7 @@ bool IsPlainString(const std::vector<uint8_t>& data) {
         return false;
     }
     return std::all_of(data.begin(), data.end() - 1,
-                       [](uint8_t b) { return b >= kFirstPrintable && b != kDelete; });
+                       [](uint8_t b) { return b >= kFirstPrintable && b != kAsciiDelete; });
 }
 
 void AppendHexList(std::string* out, const std::vector<uint8_t>& data) {
@@ -289,8 +280,8 @@ void AppendHexList(std::string* out, const std::vector<uint8_t>& data) {
                 column = 2;
             }
         }
-        out->push_back(kHexDigits[data[i] >> 4]);
-        out->push_back(kHexDigits[data[i] & 0xf]);
+        out->push_back(kLowerHexDigits[data[i] >> 4]);
+        out->push_back(kLowerHexDigits[data[i] & 0xf]);
         column += kHexItemWidth;
     }
 }
@@ -311,7 +302,7 @@ void AppendValue(std::string* out, const SettingsValue& value) {
                 }
                 out->append("dword:");
                 for (int shift = 28; shift >= 0; shift -= 4) {
-                    out->push_back(kHexDigits[(number >> shift) & 0xf]);
+                    out->push_back(kLowerHexDigits[(number >> shift) & 0xf]);
                 }
             } else {
                 out->append("hex(4):");
@@ -344,7 +335,7 @@ bool SameValueName(std::string_view a, std::string_view b) {
 bool IsWritableValueName(std::string_view name) {
     return std::none_of(name.begin(), name.end(), [](char c) {
         const auto byte = static_cast<uint8_t>(c);
-        return byte < kFirstPrintable || byte == kDelete;
+        return byte < kFirstPrintable || byte == kAsciiDelete;
     });
 }
 

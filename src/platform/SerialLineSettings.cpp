@@ -1,12 +1,12 @@
 #include "platform/SerialLineSettings.h"
 
+#include "platform/AsciiText.h"
+
 namespace kestrel {
 namespace {
 
 constexpr uint8_t kMinByteSize = 5;
 constexpr uint8_t kMaxByteSize = 8;
-constexpr cc_t kDefaultXon = 0x11;
-constexpr cc_t kDefaultXoff = 0x13;
 constexpr uint32_t kDtrControlShift = 4;
 constexpr uint32_t kRtsControlShift = 12;
 constexpr uint32_t kControlDisable = 0;
@@ -87,17 +87,18 @@ SerialLineSettings DcbToTermios(const DCB& dcb) {
         line.cflag |= CRTSCTS;
     }
 
-    if ((dcb.Flags & kDcbParity) != 0) {
-        line.iflag |= INPCK;
-    }
+    // fParity asks for a parity check, but a tty that checks hands over every byte with a
+    // parity error as 0x00 (or marked): received bytes are delivered as they came instead.
     if ((dcb.Flags & kDcbOutX) != 0) {
         line.iflag |= IXON;
     }
     if ((dcb.Flags & kDcbInX) != 0) {
         line.iflag |= IXOFF;
     }
-    line.startChar = dcb.XonChar != 0 ? static_cast<cc_t>(dcb.XonChar) : kDefaultXon;
-    line.stopChar = dcb.XoffChar != 0 ? static_cast<cc_t>(dcb.XoffChar) : kDefaultXoff;
+    line.startChar =
+        dcb.XonChar != 0 ? static_cast<cc_t>(dcb.XonChar) : static_cast<cc_t>(kXonChar);
+    line.stopChar =
+        dcb.XoffChar != 0 ? static_cast<cc_t>(dcb.XoffChar) : static_cast<cc_t>(kXoffChar);
 
     // Enable, handshake and toggle all raise the line: a tty has no DTR handshake, and RTS
     // handshake is CRTSCTS's business once the line is up.

@@ -20,7 +20,7 @@ struct SerialLineSettings {
     bool customSpeed = false;  // the rate has no constant: set it through termios2 with BOTHER
     uint32_t baudRate = 0;
     tcflag_t cflag = 0;  // CSIZE, PARENB, PARODD, CMSPAR, CSTOPB, CRTSCTS, with CREAD and CLOCAL
-    tcflag_t iflag = 0;  // IXON, IXOFF, INPCK
+    tcflag_t iflag = 0;  // IXON, IXOFF; never INPCK, IGNPAR or PARMRK
     cc_t startChar = 0;  // VSTART
     cc_t stopChar = 0;   // VSTOP
     ModemLineAction dtr = ModemLineAction::Set;
@@ -29,7 +29,7 @@ struct SerialLineSettings {
 
 // The bits of c_cflag and c_iflag that SerialLineSettings decides; all others stay as they are.
 inline constexpr tcflag_t kLineCflagMask = CSIZE | PARENB | PARODD | CMSPAR | CSTOPB | CRTSCTS;
-inline constexpr tcflag_t kLineIflagMask = IXON | IXOFF | INPCK;
+inline constexpr tcflag_t kLineIflagMask = IXON | IXOFF | INPCK | IGNPAR | PARMRK;
 
 SerialLineSettings DcbToTermios(const DCB& dcb);
 

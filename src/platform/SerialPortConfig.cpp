@@ -5,6 +5,7 @@
 
 #include <cerrno>
 
+#include "platform/AsciiText.h"
 #include "platform/SerialCustomSpeed.h"
 #include "platform/SerialLineSettings.h"
 #include "platform/TtyDevice.h"
@@ -16,8 +17,6 @@ constexpr uint32_t kDefaultBaudRate = 9600;
 constexpr uint8_t kDefaultByteSize = 8;
 constexpr uint16_t kCommConfigVersion = 1;
 constexpr uint32_t kProviderRs232 = 1;
-constexpr char kDefaultXon = 0x11;
-constexpr char kDefaultXoff = 0x13;
 
 // A pseudo-terminal refuses modem-line requests with one of these.
 bool NoModemLines(int error) {
@@ -48,8 +47,8 @@ bool GetDefaultCommConfig(const std::string& devicePath, COMMCONFIG* config,
     dcb.ByteSize = kDefaultByteSize;
     dcb.Parity = kNoParity;
     dcb.StopBits = kOneStopBit;
-    dcb.XonChar = kDefaultXon;
-    dcb.XoffChar = kDefaultXoff;
+    dcb.XonChar = kXonChar;
+    dcb.XoffChar = kXoffChar;
     return true;
 }
 

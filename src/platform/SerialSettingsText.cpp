@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "platform/AsciiText.h"
+#include "platform/NumberText.h"
 
 namespace kestrel {
 namespace {
@@ -27,23 +28,17 @@ void SkipSpaces(std::string_view* text) {
     }
 }
 
-bool IsDigit(char c) {
-    return c >= '0' && c <= '9';
-}
-
 std::optional<uint32_t> TakeNumber(std::string_view* text) {
-    if (text->empty() || !IsDigit(text->front())) {
+    size_t digits = 0;
+    while (digits < text->size() && IsDigit((*text)[digits])) {
+        ++digits;
+    }
+    const std::optional<uint64_t> value = ReadDecimal(text->substr(0, digits), UINT32_MAX);
+    if (!value) {
         return std::nullopt;
     }
-    uint64_t value = 0;
-    while (!text->empty() && IsDigit(text->front())) {
-        value = value * 10 + static_cast<uint64_t>(text->front() - '0');
-        if (value > UINT32_MAX) {
-            return std::nullopt;
-        }
-        text->remove_prefix(1);
-    }
-    return static_cast<uint32_t>(value);
+    text->remove_prefix(digits);
+    return static_cast<uint32_t>(*value);
 }
 
 std::optional<uint8_t> TakeParity(std::string_view* text) {

@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "platform/AsciiText.h"
+#include "platform/NumberText.h"
 
 namespace kestrel {
 namespace {
@@ -24,14 +25,9 @@ std::optional<unsigned> PortNumber(std::string_view digits) {
     if (digits.empty() || digits.size() > kMaxPortNumberDigits) {
         return std::nullopt;
     }
-    unsigned number = 0;
-    for (const char c : digits) {
-        if (c < '0' || c > '9') {
-            return std::nullopt;
-        }
-        number = number * 10 + static_cast<unsigned>(c - '0');
-    }
-    return number >= 1 ? std::optional<unsigned>(number) : std::nullopt;
+    const std::optional<uint64_t> number = ReadDecimal(digits, UINT32_MAX);
+    return number && *number >= 1 ? std::optional<unsigned>(static_cast<unsigned>(*number))
+                                  : std::nullopt;
 }
 
 // The zero-terminated text of a string value, or "" when it is missing or too long.
@@ -82,7 +78,13 @@ std::string DeviceForPortName(const std::string& portName, const SettingsKey* ke
         }
         return devRoot + "/" + std::string(family.device) + std::to_string(*number - 1);
     }
-    return name;
+    // Any other name is a device node ("\\.\Van0" is <devRoot>/Van0), never a file of the
+    // current folder; a relative path, or one that climbs out with "..", is refused.
+    if (name.empty() || name.find('/') != std::string::npos ||
+        name.find("..") != std::string::npos) {
+        return "";
+    }
+    return devRoot + "/" + name;
 }
 
 }  // namespace kestrel

@@ -14,7 +14,8 @@ std::string DosDeviceName(const std::string& portName);
 
 // The device path for a port name: a name beginning with "/" is a path already; COMn is the
 // key's value "COMn" when there is one, else <devRoot>/ttyS(n-1); LPTn likewise, else
-// <devRoot>/lp(n-1); any other name is returned as DosDeviceName gives it. `key` may be null.
+// <devRoot>/lp(n-1); any other name is the node of that name under devRoot. A name that holds a
+// "/" without beginning with one, or "..", is refused: the result is empty. `key` may be null.
 std::string DeviceForPortName(const std::string& portName, const SettingsKey* key,
                               const std::string& devRoot = "/dev");
 

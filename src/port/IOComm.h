@@ -41,7 +41,6 @@ inline constexpr long kInvalidHandle = -2;
 inline constexpr int kInvalidSocket = -1;
 
 inline constexpr size_t kUsbCarrySize = 64;
-inline constexpr size_t kUsbDevicePathMax = 199;
 
 struct OsVersionInfo {
     uint32_t dwPlatformId = 2;  // 2: the NT family, whose code paths this system takes
@@ -93,7 +92,6 @@ class IOComm {
     COMMCONFIG m_commConfig{};
     COMMTIMEOUTS m_timeouts{500, 40, 300, 30, 300};
     int m_handshake = HandshakeNone;
-    std::string m_settingsKey = "SOFTWARE\\Quillon\\IOCommKestrel";
     uint32_t m_debugMode = 0;
     uint32_t m_resetWait = 1000;
     uint32_t m_electronicHexDump = 0;
@@ -124,7 +122,14 @@ class IOComm {
     static inline int s_readFailures = 0;
     static inline uint32_t s_readRetryDelay = 200;
 
+    // True while a descriptor or a connection is held. The invalid handle a failed open or
+    // reopen leaves counts as closed.
+    bool IsOpen() const;
+
   protected:
+    // Sets m_error and m_lastError to `prefix` followed by the error code in decimal.
+    void RecordFailure(const char* prefix, int error);
+    void CloseSocket();
     int WriteRaw(const uint8_t* bytes, int count, uint32_t* written);
     int ReadRaw(uint8_t* buffer, int size, uint32_t* count);
 
@@ -145,6 +150,8 @@ class IOComm {
 
     Clock& m_clock;
     PortEnvironment m_environment;
+    // The address:port text the socket is connected to.
+    std::string m_connectedAddress;
 };
 
 }  // namespace kestrel

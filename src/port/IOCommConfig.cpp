@@ -23,22 +23,28 @@ constexpr std::string_view kDevicePrefix = "\\\\.\\COM";
 constexpr size_t kDevicePrefixCompared = 5;
 constexpr const char* kCommDataValue = "Comm data";
 
-// The DCB flag changes of SetHandshake and NormaliseDcb.
-constexpr uint32_t kHandshakeNoneClear = 0x3334;
-constexpr uint32_t kHandshakeXonClear = 0x3030;
-constexpr uint32_t kHandshakeXonSet = 0x100;
-constexpr uint32_t kHandshakeHardwareClear = 0x1300;
-constexpr uint32_t kHandshakeHardwareSet = 0x2004;
-constexpr uint32_t kXonClearSetHandshakeForm = 0x34;
-constexpr uint32_t kXonClearOpenForm = 0x7C;
-constexpr uint32_t kXonSet = 0x280;
-constexpr uint32_t kCtsClear = 0x3A0;
-constexpr uint32_t kCtsSet = 0x18;
-constexpr uint32_t kNoFlowClear = 0x3B8;
+// The DCB flag changes of SetHandshake and NormaliseDcb, with the values they come to.
+constexpr uint32_t kHandshakeNoneClear =
+    kDcbRtsControlMask | kDcbOutX | kDcbInX | kDcbDtrControlMask | kDcbOutxCtsFlow;
+constexpr uint32_t kHandshakeXonClear = kDcbRtsControlMask | kDcbDtrControlMask;
+constexpr uint32_t kHandshakeXonSet = kDcbOutX;
+constexpr uint32_t kHandshakeHardwareClear = kDcbRtsControlEnable | kDcbOutX | kDcbInX;
+constexpr uint32_t kHandshakeHardwareSet = kDcbRtsControlHandshake | kDcbOutxCtsFlow;
+constexpr uint32_t kXonClearSetHandshakeForm = kDcbDtrControlMask | kDcbOutxCtsFlow;
+constexpr uint32_t kXonClearOpenForm =
+    kDcbDsrSensitivity | kDcbDtrControlMask | kDcbOutxDsrFlow | kDcbOutxCtsFlow;
+constexpr uint32_t kXonSet = kDcbInX | kDcbTXContinueOnXoff;
+constexpr uint32_t kCtsClear = kDcbInX | kDcbOutX | kDcbTXContinueOnXoff | kDcbDtrControlHandshake;
+constexpr uint32_t kCtsSet = kDcbDtrControlEnable | kDcbOutxDsrFlow;
+constexpr uint32_t kNoFlowClear =
+    kDcbInX | kDcbOutX | kDcbTXContinueOnXoff | kDcbDtrControlMask | kDcbOutxDsrFlow;
+static_assert(kHandshakeNoneClear == 0x3334 && kHandshakeXonClear == 0x3030 &&
+              kHandshakeXonSet == 0x100 && kHandshakeHardwareClear == 0x1300 &&
+              kHandshakeHardwareSet == 0x2004);
+static_assert(kXonClearSetHandshakeForm == 0x34 && kXonClearOpenForm == 0x7C && kXonSet == 0x280 &&
+              kCtsClear == 0x3A0 && kCtsSet == 0x18 && kNoFlowClear == 0x3B8);
 constexpr uint16_t kXonLimit = 256;
 constexpr uint16_t kXoffLimit = 100;
-constexpr char kXonChar = 0x11;
-constexpr char kXoffChar = 0x13;
 
 // The first `count` characters of `prefix`, compared without case.
 bool PrefixMatches(std::string_view text, std::string_view prefix, size_t count) {

@@ -51,19 +51,18 @@ std::string RefusedText(const std::string& path, const struct stat& info, bool t
 
 }  // namespace
 
-std::string OpenFailureText(const std::string& path, int error, bool terminal) {
-    std::string text = kOpenFailedText + std::to_string(error);
+std::string OpenFailureExplanation(const std::string& path, int error, bool terminal) {
     struct stat info {};
     if (stat(path.c_str(), &info) != 0) {
-        return text;
+        return "";
     }
     if (error == EACCES || error == EPERM) {
-        return text + RefusedText(path, info, terminal);
+        return RefusedText(path, info, terminal);
     }
     if (error == EBUSY) {
-        return text + " (" + path + " is in use by another program)";
+        return " (" + path + " is in use by another program)";
     }
-    return text;
+    return "";
 }
 
 }  // namespace kestrel

@@ -12,9 +12,9 @@ inline constexpr const char* kSetCommTimeoutsFailedText =
     "SetCommTimeouts(IOHandle, ....) failed, GetLastError() returned: ";
 inline constexpr const char* kInputFailedText = "IOComm::Input() failed, GetLastError() returned: ";
 
-// kOpenFailedText and the error code; when the device exists but access was refused, or it is
-// held by another program, a sentence saying so, and for a terminal the group that owns it and
-// whether this user belongs to that group.
-std::string OpenFailureText(const std::string& path, int error, bool terminal);
+// What follows kOpenFailedText and the error code: when the device exists but access was
+// refused, or it is held by another program, a sentence saying so, and for a terminal the group
+// that owns it and whether this user belongs to that group; otherwise nothing.
+std::string OpenFailureExplanation(const std::string& path, int error, bool terminal);
 
 }  // namespace kestrel

@@ -1,10 +1,13 @@
 // The port list offered to the operator and the look-up of TCP/IP port names.
 
+#include <set>
+
 #include "platform/AsciiText.h"
 #include "port/IOComm.h"
 #include "port/RememberedTcpText.h"
 #include "port/SocketUri.h"
 #include "port/SpoolerPorts.h"
+#include "port/SysfsTree.h"
 #include "port/SystemPortList.h"
 
 namespace kestrel {
@@ -36,8 +39,17 @@ std::string IOComm::GetPortName(int index) {
     int position = 0;
     int listed = 0;
     std::string found;
+    // A device reached by several names (a tty and its by-id link, or a tty that is both a
+    // system port and the printer's virtual COM port) is offered once.
+    std::set<std::string> offeredDevices;
     // Counts one offered name; true when it is the one asked for.
     const auto offer = [&](const std::string& name) {
+        const std::string device =
+            !name.empty() && name.front() == '/' ? ResolvePath(name) : std::string();
+        if (!device.empty() && !offeredDevices.insert(device).second) {
+            ++position;
+            return false;
+        }
         if (listed == index) {
             found = name;
             return true;

@@ -104,6 +104,7 @@ long IOComm::Open() {
     if (m_kind == KindTcp) {
         return OpenTcp();
     }
+    CloseSocket();  // a connection left from a TCP/IP port is not carried over to this one
     if (m_kind == KindSerial || m_kind == KindParallel) {
         SetHandshake(m_handshake);
     }
@@ -123,6 +124,11 @@ long IOComm::Open() {
         }
         const std::unique_ptr<SettingsKey> key = OpenSettingsKey();
         path = DeviceForPortName(openName, key.get(), m_environment.devRoot);
+        if (path.empty()) {
+            RecordFailure(kOpenFailedText, EINVAL);
+            m_lastError += " (" + m_port + " is neither a device name nor an absolute path)";
+            return 0;
+        }
         if (m_kind == KindUsbPrinter) {
             m_usbDevicePath = path;
         }
@@ -141,15 +147,13 @@ long IOComm::Open() {
         BuildCommDcb(m_setupText.c_str(), &m_commConfig.dcb);  // result not examined
     }
     if (!SetCommConfig(static_cast<int>(m_handle), m_commConfig)) {
-        m_error = 1;
-        m_lastError = kSetCommConfigFailedText + std::to_string(errno);
+        RecordFailure(kSetCommConfigFailedText, errno);
         if ((m_debugMode & kDebugIgnoreConfigFailures) != 0) {
             m_error = 0;  // the trace would get m_lastError + " Ignoring Error"
         }
     }
     if (m_error == 0 && !ApplyCommTimeouts()) {
-        m_error = 1;
-        m_lastError = kSetCommTimeoutsFailedText + std::to_string(errno);
+        RecordFailure(kSetCommTimeoutsFailedText, errno);
         if ((m_debugMode & kDebugIgnoreConfigFailures) != 0) {
             m_error = 0;
         }
@@ -180,25 +184,38 @@ long IOComm::OpenDescriptor(const std::string& path) {
     if (fd < 0) {
         const int error = errno;
         m_handle = kInvalidHandle;
-        m_error = 1;
-        m_lastError = OpenFailureText(path, error, m_kind == KindSerial);
+        RecordFailure(kOpenFailedText, error);
+        m_lastError += OpenFailureExplanation(path, error, m_kind == KindSerial);
         return 0;
     }
     m_handle = fd;
     return m_handle;
 }
 
+void IOComm::RecordFailure(const char* prefix, int error) {
+    m_error = 1;
+    m_lastError = prefix + std::to_string(error);
+}
+
+bool IOComm::IsOpen() const {
+    return m_handle >= 0 || m_socket >= 0;
+}
+
+void IOComm::CloseSocket() {
+    if (m_socket >= 0) {
+        SystemCalls& sys = Sys();
+        sys.Shutdown(m_socket, SHUT_RDWR);
+        sys.Close(m_socket);
+    }
+    m_socket = kInvalidSocket;
+    m_connectedAddress.clear();
+}
+
+// Closes whatever is open, whichever kind the port has now: a connection left from a TCP/IP
+// name must not outlive a switch to another kind.
 int IOComm::Close() {
     SystemCalls& sys = Sys();
-    if (m_kind == KindTcp) {
-        if (m_socket >= 0) {
-            sys.Shutdown(m_socket, SHUT_RDWR);
-            sys.Close(m_socket);
-        }
-        m_socket = kInvalidSocket;
-        m_handle = kNullHandle;
-        return 1;
-    }
+    CloseSocket();
     if (m_handle >= 0) {
         const int fd = static_cast<int>(m_handle);
         if (m_kind == KindSerial) {

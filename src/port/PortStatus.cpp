@@ -21,8 +21,6 @@ namespace {
 // What InputPending says when the output queue cannot be read, or a device is not ready.
 constexpr int kPendingUnknown = 200;
 constexpr int kPendingNotReady = -2;
-// The NT family, whose parallel port status can be queried.
-constexpr uint32_t kPlatformNt = 2;
 
 bool IsOpenSocket(int socket) {
     return socket != 0 && socket != kInvalidSocket;
@@ -64,9 +62,6 @@ int IOComm::IsReady() {
             }
             return 1;
         case KindParallel: {
-            if (m_osVersion.dwPlatformId != kPlatformNt) {
-                return 1;
-            }
             int status = 0;
             return sys.Ioctl(fd, LPGETSTATUS, &status) == 0 && ParallelStatusReady(status) ? 1 : 0;
         }
@@ -84,7 +79,7 @@ int IOComm::ModemStatusReady() {
             return 0;
         }
         ReopenAfterBackOff(s_statusRetryDelay);
-        if (sys.Ioctl(static_cast<int>(m_handle), TIOCMGET, &lines) != 0) {
+        if (!IsOpen() || sys.Ioctl(static_cast<int>(m_handle), TIOCMGET, &lines) != 0) {
             return 0;
         }
         s_statusRetryDelay = kRetryDelayStartMs;
@@ -108,8 +103,9 @@ int IOComm::InputPending() {
         if (!IsOpenSocket(m_socket)) {
             return 0;
         }
-        // Bytes not yet taken by the peer; a draining wait ends when they have gone.
-        return sys.Ioctl(m_socket, SIOCOUTQ, &queued) == 0 ? queued : kPendingNotReady;
+        // Bytes not yet sent. Not SIOCOUTQ, which also counts bytes the peer has not yet
+        // acknowledged: a draining wait on it would wait for the printer's delayed ACK.
+        return sys.Ioctl(m_socket, SIOCOUTQNSD, &queued) == 0 ? queued : kPendingNotReady;
     }
     if (m_handle < 0) {
         return 0;

@@ -21,6 +21,10 @@ constexpr int kMaxWriteFailures = 5;
 constexpr uint32_t kWriteFailureWaitMs = 200;
 constexpr uint32_t kDeviceReopenWaitMs = 2000;
 
+bool IsConnectionLost(int error) {
+    return error == EPIPE || error == ECONNRESET || error == ENOTCONN;
+}
+
 }  // namespace
 
 int IOComm::Output(const uint8_t* bytes, int count) {
@@ -29,7 +33,7 @@ int IOComm::Output(const uint8_t* bytes, int count) {
         return 0;
     }
     m_bytesWritten = 0;
-    if (m_handle == kNullHandle && m_socket == kInvalidSocket) {
+    if (!IsOpen()) {
         return 0;
     }
     if (m_inputSinceOutput != 0 && m_kind == KindParallel) {
@@ -37,7 +41,7 @@ int IOComm::Output(const uint8_t* bytes, int count) {
         Open();
     }
     m_inputSinceOutput = 0;
-    if (!IsReady()) {
+    if (!IsOpen() || !IsReady()) {
         return 0;
     }
     int result = 1;
@@ -59,8 +63,12 @@ int IOComm::Output(const uint8_t* bytes, int count) {
         }
         // A write that "succeeds" with nothing written makes no progress: it counts as failed,
         // so the loop ends after five of them like after five errors.
+        const int error = errno;
         result = 0;
         ++failures;
+        if (!IsOpen() || (m_kind == KindTcp && IsConnectionLost(error))) {
+            break;  // closed after a failed reopen, or a dropped connection: waiting cannot help
+        }
         if (failures == kMaxWriteFailures && m_kind == KindDevice) {
             Close();
             m_clock.Sleep(kDeviceReopenWaitMs);
@@ -82,7 +90,7 @@ int IOComm::Input(uint8_t* buffer, int size) {
     m_inputSinceOutput = 1;
     m_lastReadCount = 0;
     m_lastCount = 0;
-    if (size <= 0 || (m_handle == kNullHandle && m_socket == kInvalidSocket) || !IsReady()) {
+    if (size <= 0 || !IsOpen() || !IsReady()) {
         return 0;
     }
     errno = 0;
@@ -95,7 +103,8 @@ int IOComm::Input(uint8_t* buffer, int size) {
         if (s_readFailures >= kFailuresBeforeReopen) {
             ReopenAfterBackOff(s_readRetryDelay);
             errno = 0;
-            result = ReadRaw(buffer, size, &count);
+            // A reopen that failed leaves the port closed: no read on the dead handle.
+            result = IsOpen() ? ReadRaw(buffer, size, &count) : 0;
             readError = errno;
             if (result != 0) {
                 s_readRetryDelay = kRetryDelayStartMs;
@@ -104,8 +113,7 @@ int IOComm::Input(uint8_t* buffer, int size) {
         }
     }
     if (m_lastCount == 0) {
-        m_error = 1;
-        m_lastError = kInputFailedText + std::to_string(readError);
+        RecordFailure(kInputFailedText, readError);
     }
     m_lastReadCount = static_cast<int>(m_lastCount);
     return m_lastReadCount;

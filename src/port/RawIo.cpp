@@ -23,10 +23,6 @@ bool IsAccessDenied(int error) {
     return error == EACCES || error == EPERM;
 }
 
-bool IsPending(int error) {
-    return error == EAGAIN || error == EWOULDBLOCK || error == EINTR;
-}
-
 }  // namespace
 
 int IOComm::WriteRaw(const uint8_t* bytes, int count, uint32_t* written) {
@@ -86,7 +82,7 @@ int IOComm::WriteDevice(const uint8_t* bytes, int count, uint32_t* written) {
         Open();
         n = sys.Write(static_cast<int>(m_handle), bytes, static_cast<size_t>(count));
     }
-    if (n < 0 && IsPending(errno)) {
+    if (n < 0 && IsTransientError(errno)) {
         short revents = 0;
         const int ready = WaitForDescriptor(sys, static_cast<int>(m_handle), POLLOUT,
                                             kPendingWriteWaitMs, &revents);
@@ -106,9 +102,9 @@ int IOComm::ReadDevice(uint8_t* buffer, int size, uint32_t* count) {
     SystemCalls& sys = Sys();
     const int fd = static_cast<int>(m_handle);
     ssize_t n = sys.Read(fd, buffer, static_cast<size_t>(size));
-    if (n < 0 && IsPending(errno)) {
+    if (n < 0 && IsTransientError(errno)) {
         m_readPending = 1;
-        for (int poll = 0; poll < kPendingReadPolls && n < 0 && IsPending(errno); ++poll) {
+        for (int poll = 0; poll < kPendingReadPolls && n < 0 && IsTransientError(errno); ++poll) {
             short revents = 0;
             const int ready = WaitForDescriptor(sys, fd, POLLIN, kPendingReadWaitMs, &revents);
             if (ready < 0) {
@@ -119,7 +115,7 @@ int IOComm::ReadDevice(uint8_t* buffer, int size, uint32_t* count) {
             }
         }
         m_readPending = 0;
-        if (n < 0 && IsPending(errno)) {
+        if (n < 0 && IsTransientError(errno)) {
             // Nothing arrived in time: no data, which is not a failure of the device, so an
             // idle device is not closed and reopened by the read-failure logic of Input.
             return 1;

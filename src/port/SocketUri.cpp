@@ -1,5 +1,6 @@
 #include "port/SocketUri.h"
 #include "platform/AsciiText.h"
+#include "platform/NumberText.h"
 
 namespace kestrel {
 
@@ -7,7 +8,7 @@ namespace {
 
 constexpr std::string_view kSocketScheme = "socket://";
 // More digits than this cannot be a port, whatever is kept of them.
-constexpr size_t kMaxPortDigits = 10;
+constexpr uint64_t kLargestPortText = 9'999'999'999;
 
 bool HasSocketScheme(std::string_view uri) {
     return StartsWithNoCase(uri, kSocketScheme);
@@ -46,17 +47,11 @@ std::optional<SocketAddress> ParseSocketUri(std::string_view uri) {
     }
     address.host = std::string(host);
     if (!port.empty()) {
-        if (port.size() > kMaxPortDigits) {
+        const std::optional<uint64_t> value = ReadDecimal(port, kLargestPortText);
+        if (!value) {
             return std::nullopt;
         }
-        uint64_t value = 0;
-        for (const char c : port) {
-            if (c < '0' || c > '9') {
-                return std::nullopt;
-            }
-            value = value * 10 + static_cast<uint64_t>(c - '0');
-        }
-        address.port = static_cast<uint16_t>(value);
+        address.port = static_cast<uint16_t>(*value);
     }
     return address;
 }

@@ -1,5 +1,7 @@
 #include "port/SysfsTree.h"
 
+#include "platform/AsciiText.h"
+
 #include <dirent.h>
 #include <sys/stat.h>
 
@@ -12,10 +14,6 @@
 namespace kestrel {
 
 namespace {
-
-bool IsDigit(char c) {
-    return c >= '0' && c <= '9';
-}
 
 // The digit run starting at `pos`, without leading zeros, and the position after it.
 std::string_view DigitRun(const std::string& text, size_t pos, size_t* end) {
@@ -112,6 +110,20 @@ bool IsNumberedName(const std::string& name, const std::string& prefix) {
         return false;
     }
     return std::all_of(name.begin() + static_cast<long>(prefix.size()), name.end(), IsDigit);
+}
+
+std::string StableTtyName(const std::string& devRoot, const std::string& tty) {
+    const std::string node = devRoot + "/" + tty;
+    const std::string resolvedNode = ResolvePath(node);
+    const std::string byId = devRoot + "/serial/by-id/";
+    if (!resolvedNode.empty()) {
+        for (const std::string& link : ListFolder(byId)) {
+            if (ResolvePath(byId + link) == resolvedNode) {
+                return byId + link;
+            }
+        }
+    }
+    return node;
 }
 
 }  // namespace kestrel

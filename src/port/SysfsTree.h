@@ -25,6 +25,10 @@ std::string ResolvePath(const std::string& path);
 
 bool PathExists(const std::string& path);
 
+// The stable <devRoot>/serial/by-id name of the tty node <devRoot>/<tty> when a link there
+// leads to it, else the node itself.
+std::string StableTtyName(const std::string& devRoot, const std::string& tty);
+
 // True when `name` is `prefix` followed by one or more decimal digits only.
 bool IsNumberedName(const std::string& name, const std::string& prefix);
 

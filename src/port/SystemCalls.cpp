@@ -68,6 +68,10 @@ int SystemCalls::SetSocketOption(int fd, int level, int option, const void* valu
     return ::setsockopt(fd, level, option, value, length);
 }
 
+int SystemCalls::GetSocketOption(int fd, int level, int option, void* value, socklen_t* length) {
+    return ::getsockopt(fd, level, option, value, length);
+}
+
 int SystemCalls::Shutdown(int fd, int how) {
     return ::shutdown(fd, how);
 }

@@ -8,6 +8,7 @@
 #include <sys/socket.h>
 #include <sys/types.h>
 
+#include <cerrno>
 #include <cstddef>
 #include <ctime>
 
@@ -33,8 +34,14 @@ class SystemCalls {
     virtual ssize_t Send(int fd, const void* bytes, size_t size, int flags);
     virtual ssize_t Recv(int fd, void* buffer, size_t size, int flags);
     virtual int SetSocketOption(int fd, int level, int option, const void* value, socklen_t length);
+    virtual int GetSocketOption(int fd, int level, int option, void* value, socklen_t* length);
     virtual int Shutdown(int fd, int how);
 };
+
+// An error that means "not now" rather than a failure: try again after a wait.
+inline bool IsTransientError(int error) {
+    return error == EAGAIN || error == EWOULDBLOCK || error == EINTR;
+}
 
 // The process's real system calls.
 SystemCalls& RealSystemCalls();

@@ -21,9 +21,8 @@ void AddTtys(const PortEnvironment& environment, std::vector<std::string>& names
         if (ReadAttribute(ttyClass + tty + "/type") == kNoUartType) {
             continue;
         }
-        const std::string node = environment.devRoot + "/" + tty;
-        if (PathExists(node)) {
-            names.push_back(node);
+        if (PathExists(environment.devRoot + "/" + tty)) {
+            names.push_back(StableTtyName(environment.devRoot, tty));
         }
     }
 }

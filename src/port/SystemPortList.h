@@ -1,6 +1,6 @@
 // The system's own list of printer and serial ports, the first source of the port list: ttys
-// backed by a real device, parallel printer ports, USB printer-class ports, and the spooler's
-// raw-socket queues by name.
+// backed by a real device (by their stable /dev/serial/by-id names where they have one), parallel
+// printer ports, USB printer-class ports, and the spooler's raw-socket queues by name.
 #pragma once
 
 #include <string>

@@ -2,28 +2,38 @@
 
 #include <arpa/inet.h>
 #include <netdb.h>
+#include <netinet/tcp.h>
 #include <sys/socket.h>
 
 #include <cerrno>
-#include <cstdlib>
 
+#include "platform/NumberText.h"
 #include "port/IOComm.h"
+#include "port/OpenFailureText.h"
 #include "port/PortLimits.h"
 #include "port/RememberedTcpText.h"
 #include "port/SocketWait.h"
 #include "port/SystemCalls.h"
+#include "port/TimedIo.h"
 
 namespace kestrel {
 
 namespace {
 
-constexpr size_t kPortDigitsMax = 5;
 constexpr int kIoFlags = MSG_NOSIGNAL | MSG_DONTWAIT;
+// A printer that does not accept within this time is taken as absent, so a listener that never
+// accepts cannot hold the console for the kernel's two minutes of connection attempts.
+constexpr int kConnectLimitMs = 5000;
 
-// The IPv4 address of a host text: dotted numbers, else the name looked up.
+bool IsNumericHost(const std::string& host) {
+    return !host.empty() && host.find_first_not_of("0123456789.") == std::string::npos;
+}
+
+// The IPv4 address of a host text: dotted numbers (never looked up as a name), else the name
+// looked up.
 bool HostAddress(const std::string& host, in_addr* address) {
-    if (inet_pton(AF_INET, host.c_str(), address) == 1) {
-        return true;
+    if (IsNumericHost(host)) {
+        return inet_aton(host.c_str(), address) != 0;
     }
     addrinfo hints{};
     hints.ai_family = AF_INET;
@@ -37,11 +47,6 @@ bool HostAddress(const std::string& host, in_addr* address) {
     return true;
 }
 
-bool IsDecimal(const std::string& text) {
-    return !text.empty() && text.size() <= kPortDigitsMax &&
-           text.find_first_not_of("0123456789") == std::string::npos;
-}
-
 // Waits for `events` on a socket within the socket form of `timeoutValue`.
 bool WaitSocket(SystemCalls& sys, int fd, short events, uint32_t timeoutValue) {
     pollfd entry{fd, events, 0};
@@ -53,43 +58,75 @@ bool WaitSocket(SystemCalls& sys, int fd, short events, uint32_t timeoutValue) {
     return result > 0 && (entry.revents & (events | POLLHUP | POLLERR)) != 0;
 }
 
+// Connects the non-blocking socket within kConnectLimitMs; 0 or the error code.
+int ConnectWithinLimit(SystemCalls& sys, int fd, const sockaddr_in& peer) {
+    if (sys.Connect(fd, reinterpret_cast<const sockaddr*>(&peer), sizeof peer) == 0) {
+        return 0;
+    }
+    if (errno != EINPROGRESS) {
+        return errno;
+    }
+    short revents = 0;
+    const int ready = WaitForDescriptor(sys, fd, POLLOUT, kConnectLimitMs, &revents);
+    if (ready <= 0) {
+        return ready == 0 ? ETIMEDOUT : errno;
+    }
+    int error = 0;
+    socklen_t length = sizeof error;
+    if (sys.GetSocketOption(fd, SOL_SOCKET, SO_ERROR, &error, &length) != 0) {
+        return errno;
+    }
+    return error;
+}
+
 }  // namespace
 
 long IOComm::OpenTcp() {
     const std::string address = ResolveTcpPort(m_port);
-    const size_t colon = address.rfind(':');
-    if (colon == std::string::npos) {
+    if (address.find(':') == std::string::npos) {
         return 0;
     }
-    const std::string host = address.substr(0, colon);
-    const std::string port = address.substr(colon + 1);
-    if (m_socket != 0 && m_socket != kInvalidSocket) {
-        return 1;
+    if (m_socket >= 0) {
+        if (address == m_connectedAddress) {
+            return 1;
+        }
+        CloseSocket();  // a new address never inherits the connection to another one
     }
+    const std::optional<HostAndPort> target = SplitHostAndPort(address);
     in_addr hostAddress{};
-    if (!IsDecimal(port) || !HostAddress(host, &hostAddress)) {
+    if (!target || !HostAddress(target->host, &hostAddress)) {
         return 0;
     }
     SystemCalls& sys = Sys();
-    const int fd =
-        KeepAboveStandardStreams(sys, sys.Socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0));
+    const int fd = KeepAboveStandardStreams(
+        sys, sys.Socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0));
     if (fd < 0) {
         return 0;
     }
     m_peer = sockaddr_in{};
     m_peer.sin_family = AF_INET;
-    m_peer.sin_port = htons(static_cast<uint16_t>(std::atoi(port.c_str())));
+    m_peer.sin_port = htons(target->port);
     m_peer.sin_addr = hostAddress;
-    if (sys.Connect(fd, reinterpret_cast<const sockaddr*>(&m_peer), sizeof m_peer) != 0) {
+    const int error = ConnectWithinLimit(sys, fd, m_peer);
+    if (error != 0) {
         sys.Close(fd);
         m_socket = kInvalidSocket;
-        m_error = 1;
+        RecordFailure(kOpenFailedText, error);
+        if (error == ETIMEDOUT) {
+            m_lastError += " (" + address + " did not accept the connection within " +
+                           std::to_string(kConnectLimitMs / 1000) + " seconds)";
+        }
         return 0;
     }
     m_socket = fd;
+    m_connectedAddress = address;
     RememberTcpAddress(address);
     const int reuse = 1;
     sys.SetSocketOption(fd, SOL_SOCKET, SO_REUSEADDR, &reuse, sizeof reuse);
+    // A Ventrix start byte goes out alone: without this, the rest of its packet would wait in
+    // the queue for the printer's (delayed) acknowledgement of that byte.
+    const int noDelay = 1;
+    sys.SetSocketOption(fd, IPPROTO_TCP, TCP_NODELAY, &noDelay, sizeof noDelay);
     SetTimeouts(kSocketTimeoutFloor, 0);
     m_error = 0;
     return 1;
@@ -109,6 +146,7 @@ void IOComm::RememberTcpAddress(const std::string& address) {
 
 int IOComm::WriteTcp(const uint8_t* bytes, int count, uint32_t* written) {
     if (!WaitSocket(Sys(), m_socket, POLLOUT, m_timeouts.WriteTotalTimeoutConstant)) {
+        errno = EAGAIN;  // not writable in time: the connection may still be there
         return 0;
     }
     const ssize_t sent = Sys().Send(m_socket, bytes, static_cast<size_t>(count), kIoFlags);

@@ -47,10 +47,6 @@ class Deadline {
     MonotonicClock::time_point m_end;
 };
 
-bool IsTransient(int error) {
-    return error == EAGAIN || error == EWOULDBLOCK || error == EINTR;
-}
-
 // A hang-up or error without data to read is the end of the device.
 bool IsBroken(short revents, short wanted) {
     return (revents & POLLNVAL) != 0 ||
@@ -117,7 +113,7 @@ int ReadWithTimeouts(SystemCalls& sys, int fd, uint8_t* buffer, int size,
             idle = 0;
             continue;
         }
-        if (n < 0 && !IsTransient(errno)) {
+        if (n < 0 && !IsTransientError(errno)) {
             return finish(true);
         }
         if (n == 0) {
@@ -167,7 +163,7 @@ int WriteWithTimeouts(SystemCalls& sys, int fd, const uint8_t* bytes, int size,
             idle = 0;
             continue;
         }
-        if (n < 0 && !IsTransient(errno)) {
+        if (n < 0 && !IsTransientError(errno)) {
             *count = static_cast<uint32_t>(written);
             return written > 0 ? 1 : 0;
         }

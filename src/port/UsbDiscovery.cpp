@@ -63,21 +63,6 @@ std::string TtyOfInterface(const std::string& sysfsRoot, const std::string& inte
     return "";
 }
 
-// The stable /dev/serial/by-id name of a tty node when one links to it, else the node.
-std::string StableTtyName(const std::string& devRoot, const std::string& tty) {
-    const std::string node = devRoot + "/" + tty;
-    const std::string resolvedNode = ResolvePath(node);
-    const std::string byId = devRoot + "/serial/by-id/";
-    if (!resolvedNode.empty()) {
-        for (const std::string& link : ListFolder(byId)) {
-            if (ResolvePath(byId + link) == resolvedNode) {
-                return byId + link;
-            }
-        }
-    }
-    return node;
-}
-
 // "lpN" at the end of a device path gives N; -1 for any other path.
 long PrinterNodeNumber(const std::string& devicePath, std::string* nodeName) {
     const size_t slash = devicePath.rfind('/');

@@ -52,7 +52,8 @@ TEST_F(KestrelAppTest, PortNameComesFromTheSettingsAsStored) {
         {std::string("AB\0CD", 5), "AB"},
         {std::string(222, 'p'), std::string(222, 'p')},
         {std::string(223, 'p'), "COM1:"},  // longer than the 222-byte buffer: not read
-        {"", ""},
+        {"", "COM1:"},                     // empty: the default stays
+        {std::string("\0\0", 2), "COM1:"},
     };
     for (const Case& c : cases) {
         ASSERT_TRUE(Settings()->SetString("PortName", c.stored.data(), c.stored.size()));
@@ -123,10 +124,13 @@ TEST_F(KestrelAppTest, RenderCommLogDrawsTheCaptureIntoThePane) {
     testing::FakeCommLogPane pane;
     auto app = App();
     app->m_commLogPane = &pane;
-    app->m_capture.Record(0x41, 1000, TrafficSent);
+    // The byte's cell must come from the capture, not from the document's header or tables.
     EXPECT_EQ(app->RenderCommLog(1), 1);
-    EXPECT_EQ(pane.m_documentsSet, 1);
-    EXPECT_NE(pane.m_document.find("41"), std::string::npos);
+    EXPECT_EQ(pane.m_document.find("A7"), std::string::npos);
+    app->m_capture.Record(0xA7, 1000, TrafficSent);
+    EXPECT_EQ(app->RenderCommLog(1), 1);
+    EXPECT_EQ(pane.m_documentsSet, 2);
+    EXPECT_NE(pane.m_document.find("A7"), std::string::npos);
 }
 
 class RegistrationTest : public testing::AppTest {
@@ -186,13 +190,18 @@ TEST(FindRegistrationSwitch, WholeRestOfTheLineAfterASwitchCharacter) {
     EXPECT_EQ(FindRegistrationSwitch("/RegServer"), RegistrationSwitch::Register);
     EXPECT_EQ(FindRegistrationSwitch("-REGSERVER"), RegistrationSwitch::Register);
     EXPECT_EQ(FindRegistrationSwitch("s /regserver"), RegistrationSwitch::Register);
-    EXPECT_EQ(FindRegistrationSwitch("file:a-UnregServer"), RegistrationSwitch::Unregister);
+    EXPECT_EQ(FindRegistrationSwitch("file:a -UnregServer"), RegistrationSwitch::Unregister);
     EXPECT_EQ(FindRegistrationSwitch("/UnregServer"), RegistrationSwitch::Unregister);
     EXPECT_EQ(FindRegistrationSwitch("RegServer"), RegistrationSwitch::None);
     EXPECT_EQ(FindRegistrationSwitch("/RegServer x"), RegistrationSwitch::None);
     EXPECT_EQ(FindRegistrationSwitch("/RegServer "), RegistrationSwitch::None);
     EXPECT_EQ(FindRegistrationSwitch("/Reg"), RegistrationSwitch::None);
     EXPECT_EQ(FindRegistrationSwitch(""), RegistrationSwitch::None);
+    // Only where an argument begins with the switch: never inside a path.
+    EXPECT_EQ(FindRegistrationSwitch("file:/tmp/x/RegServer"), RegistrationSwitch::None);
+    EXPECT_EQ(FindRegistrationSwitch("file:/tmp/x/UnregServer"), RegistrationSwitch::None);
+    EXPECT_EQ(FindRegistrationSwitch("file:/tmp/x-RegServer"), RegistrationSwitch::None);
+    EXPECT_EQ(FindRegistrationSwitch("file:/tmp/x /RegServer"), RegistrationSwitch::Register);
     EXPECT_EQ(FindRegistrationSwitch(std::string(10000, '/')), RegistrationSwitch::None);
 }
 

@@ -2,6 +2,10 @@
 #include <sys/ioctl.h>
 #include <unistd.h>
 
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <memory>
 #include <thread>
 
@@ -9,6 +13,7 @@
 #include "port/LoopbackPrinter.h"
 #include "port/PeerReader.h"
 #include "port/PortTestSupport.h"
+#include "port/SimProcess.h"
 #include "status/Crc16.h"
 #include "status/PrinterMode.h"
 #include "support/FakeClock.h"
@@ -190,11 +195,11 @@ TEST_F(TransmitTest, SerialPacketsAreNumberedOneToSeven) {
     }
     EXPECT_EQ(m_app->m_capture.m_trafficCount, 9 * 8);
     m_app->m_sequence.m_sequenceBitsDisabled = 1;
-    EXPECT_EQ(Send({}, 0), 7);
-    const Bytes empty = Received(7);
-    ASSERT_EQ(empty.size(), 7u);
-    EXPECT_EQ(empty[3], 0);
-    EXPECT_EQ(empty[2], 7);
+    EXPECT_EQ(Send({0x42}, 0), 8);
+    const Bytes unnumbered = Received(8);
+    ASSERT_EQ(unnumbered.size(), 8u);
+    EXPECT_EQ(unnumbered[3], 0);
+    EXPECT_EQ(unnumbered[2], 8);
     // The Ventrix flag takes precedence over the mode.
     EXPECT_EQ(Send({0x02, 0x00}, 1), 2);
     EXPECT_EQ(Received(2), (Bytes{0x02, 0x00}));
@@ -212,11 +217,12 @@ TEST_F(TransmitTest, RawBytesGoUnchanged) {
     EXPECT_EQ(m_app->m_ioComm.m_timeouts.ReadIntervalTimeout, 10u);
 }
 
-TEST_F(TransmitTest, ClosedPortSendsNothingAndRecordsOnlyTheVentrixStartByte) {
+TEST_F(TransmitTest, ClosedPortSendsAndRecordsNothingInEveryFraming) {
     EXPECT_EQ(Send({0x1B, '@'}, 0), 0);
     EXPECT_EQ(m_app->m_capture.m_trafficCount, 0);
-    EXPECT_EQ(Send({0x02, 0x05, 0x41}, 1), 1);
-    EXPECT_EQ(Recorded(0, TrafficSent), (Bytes{0x02}));
+    // The start byte never went out: not reported as sent, not recorded.
+    EXPECT_EQ(Send({0x02, 0x05, 0x41}, 1), 0);
+    EXPECT_EQ(m_app->m_capture.m_trafficCount, 0);
     EXPECT_TRUE(m_writes.empty());
 }
 
@@ -270,18 +276,6 @@ class TcpTransmitTest : public TransmitTest {
     LoopbackPrinter m_printer;
 };
 
-TEST_F(TcpTransmitTest, VentrixOnTcpDoesNotWaitASecondPerPacket) {
-    OpenTcp();
-    const uint64_t slept = m_clock.m_slept;
-    EXPECT_EQ(Send({0x02, 0x05, 0x41}, 1), 6);
-    // Not the full second of the draining wait: the socket's unsent count reaches 0. (The start
-    // byte may still await its acknowledgement for a moment, on a clock that does not move.)
-    EXPECT_GE(m_clock.m_slept - slept, 12u);
-    EXPECT_LT(m_clock.m_slept - slept, 12u + 100u);
-    const std::string received = m_printer.Receive(6);
-    EXPECT_EQ(Bytes(received.begin(), received.end()), VentrixPacket({0x02, 0x05, 0x06, 0x41}));
-}
-
 TEST_F(TcpTransmitTest, LongerThanTheWorkBufferIsSentWhole) {
     OpenTcp();
     Bytes ticket(10000);
@@ -319,6 +313,145 @@ TEST_F(TcpTransmitTest, LongerThanTheWorkBufferIsSentWhole) {
     const int before = m_app->m_capture.m_trafficCount;
     EXPECT_EQ(Send(Bytes(70000, 1), 0), 0);
     EXPECT_EQ(m_app->m_capture.m_trafficCount, before);
+}
+
+TEST_F(TransmitTest, NothingToSendSendsNothingInEveryFraming) {
+    OpenCom5();
+    for (const int printerMode : {0, static_cast<int>(PrinterMode::SerialPacket)}) {
+        m_app->m_printerMode = printerMode;
+        for (const int ventrix : {0, 1}) {
+            EXPECT_EQ(m_app->Transmit(nullptr, 0, ventrix), 0) << printerMode << ventrix;
+            const uint8_t unused = 0x02;
+            EXPECT_EQ(m_app->Transmit(&unused, 0, ventrix), 0) << printerMode << ventrix;
+        }
+    }
+    EXPECT_TRUE(m_writes.empty());
+    EXPECT_EQ(m_app->m_capture.m_trafficCount, 0);
+}
+
+TEST_F(TransmitTest, VentrixCommandLongerThanItsLengthByteIsNotSent) {
+    OpenCom5();
+    Bytes command(252, 0x41);
+    command[0] = 0x02;
+    command[1] = 0x05;
+    EXPECT_EQ(Send(command, 1), 255);  // the longest that fits: length byte 255
+    EXPECT_EQ(Received(255).size(), 255u);
+    const int recorded = m_app->m_capture.m_trafficCount;
+    m_writes.clear();
+    std::filesystem::remove(m_folder.File("Kestrel.log"));
+    for (const size_t length : {253u, 254u, 300u, 4000u}) {
+        command.resize(length, 0x41);
+        EXPECT_EQ(Send(command, 1), 0) << length;
+    }
+    EXPECT_TRUE(m_writes.empty());
+    EXPECT_EQ(m_app->m_capture.m_trafficCount, recorded);
+    std::ifstream log(m_folder.File("Kestrel.log"));
+    const std::string text((std::istreambuf_iterator<char>(log)), std::istreambuf_iterator<char>());
+    EXPECT_NE(text.find("Ventrix command of 253 bytes"), std::string::npos) << text;
+    // A null packet has no length byte to overflow.
+    Bytes null(300, 0x00);
+    null[0] = 0x02;
+    EXPECT_EQ(Send(null, 1), 300);
+}
+
+// A clock that really sleeps and counts what it was asked to sleep, for exchanges with the
+// simulator, whose replies take real time.
+class CountingClock : public Clock {
+  public:
+    uint32_t GetTickCount() override { return SystemClock().GetTickCount(); }
+    void Sleep(uint32_t milliseconds) override {
+        m_slept += milliseconds;
+        SystemClock().Sleep(milliseconds);
+    }
+    std::string FormatLocalTime(const char* format) override {
+        return SystemClock().FormatLocalTime(format);
+    }
+    uint64_t m_slept = 0;
+};
+
+// The application connected to vantor-sim over loopback TCP.
+class SimTransmitTest : public ::testing::Test {
+  protected:
+    SimTransmitTest() {
+        m_folder.EnterAsCurrentDirectory();
+        m_folder.UseAsSettings();
+        m_app = std::make_unique<CKestrelApp>(std::vector<std::string>{}, m_clock);
+    }
+
+    void Connect() {
+        ASSERT_TRUE(m_sim.Started());
+        m_app->m_portName = m_sim.TcpAddress();
+        ASSERT_EQ(m_app->OpenSelectedPort(), 1) << m_app->m_ioComm.m_lastError;
+    }
+
+    int Send(const Bytes& bytes, int ventrix) {
+        return m_app->Transmit(bytes.data(), static_cast<int>(bytes.size()), ventrix);
+    }
+
+    // Reads until `count` bytes came or two seconds passed.
+    int ReceiveAtLeast(int count) {
+        uint8_t buffer[256];
+        int got = 0;
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+        while (got < count && std::chrono::steady_clock::now() < deadline) {
+            m_app->m_ioComm.SetTimeouts(100, 0);
+            got += m_app->Receive(buffer, static_cast<int>(sizeof buffer));
+        }
+        return got;
+    }
+
+    ScratchFolder m_folder;
+    testing::SimProcess m_sim;
+    CountingClock m_clock;
+    std::unique_ptr<CKestrelApp> m_app;
+};
+
+TEST_F(SimTransmitTest, VentrixOnTcpWaitsOnlyTheFixedWaitsPerPacket) {
+    Connect();
+    // Status requests the simulator answers at once, and ticket data it only takes: neither the
+    // printer's acknowledgement of the start byte nor its reply may lengthen the draining waits.
+    for (int i = 0; i < 10; ++i) {
+        const uint64_t before = m_clock.m_slept;
+        ASSERT_EQ(Send({0x02, 0x12}, 1), 5);
+        EXPECT_EQ(m_clock.m_slept - before, 12u) << "status request " << i;
+        EXPECT_GE(ReceiveAtLeast(5), 5) << "status request " << i;
+        Bytes ticket(40, 0x41);
+        ticket[0] = 0x02;
+        ticket[1] = 0x01;
+        const uint64_t beforeTicket = m_clock.m_slept;
+        ASSERT_EQ(Send(ticket, 1), 43);
+        EXPECT_EQ(m_clock.m_slept - beforeTicket, 12u) << "ticket data " << i;
+    }
+}
+
+TEST_F(SimTransmitTest, PeerDroppingMidTicketGivesZeroAndRecordsOnlyWhatWentOut) {
+    for (const int ventrix : {1, 0}) {
+        SCOPED_TRACE(ventrix);
+        Connect();
+        ASSERT_EQ(m_sim.Control("drop-after 100").rfind("ok", 0), 0u);
+        Bytes chunk(40, 0x41);
+        chunk[0] = 0x02;
+        chunk[1] = 0x01;
+        int accounted = 0;
+        int result = 1;
+        int sends = 0;
+        const int recordedBefore = m_app->m_capture.m_trafficCount;
+        for (; sends < 200 && result != 0; ++sends) {
+            result = Send(chunk, ventrix);
+            accounted += result;
+            if (result != 0) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(5));
+            }
+        }
+        EXPECT_EQ(result, 0) << "still sending after " << sends << " packets";
+        EXPECT_LT(sends, 200);
+        // Once the connection is gone every send says so at once, and none is recorded.
+        const uint64_t before = m_clock.m_slept;
+        EXPECT_EQ(Send(chunk, ventrix), 0);
+        EXPECT_LT(m_clock.m_slept - before, 200u);
+        EXPECT_EQ(m_app->m_capture.m_trafficCount - recordedBefore, accounted);
+        m_app->m_ioComm.Close();
+    }
 }
 
 }  // namespace

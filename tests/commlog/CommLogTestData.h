@@ -8,7 +8,7 @@
 
 #include "commlog/RtfReader.h"
 #include "commlog/StyledText.h"
-#include "port/TrafficCapture.h"
+#include "commlog/TrafficCapture.h"
 
 namespace kestrel::testing {
 

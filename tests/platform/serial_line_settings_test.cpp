@@ -34,9 +34,13 @@ TEST(DcbToTermios, ParityOfEveryKind) {
         EXPECT_EQ(line.cflag & (PARENB | PARODD | CMSPAR), c.expected) << int(c.parity);
         EXPECT_EQ(line.iflag & INPCK, 0u);  // fParity clear: no input check
     }
-    const SerialLineSettings checked =
-        DcbToTermios(Line(9600, 8, kEvenParity, kOneStopBit, kDcbBinary | kDcbParity));
-    EXPECT_NE(checked.iflag & INPCK, 0u);
+    // fParity set: still no check, or bytes with a parity error would arrive as 0x00.
+    for (const uint8_t parity : {kEvenParity, kMarkParity, kSpaceParity}) {
+        const SerialLineSettings checked =
+            DcbToTermios(Line(9600, 8, parity, kOneStopBit, kDcbBinary | kDcbParity));
+        EXPECT_EQ(checked.iflag & (INPCK | IGNPAR | PARMRK), 0u) << int(parity);
+        EXPECT_NE(kLineIflagMask & INPCK, 0u);  // and a check left on the tty is cleared
+    }
 }
 
 TEST(DcbToTermios, SizesAndStopBits) {

@@ -26,9 +26,32 @@ TEST(DeviceForPortName, DefaultsWithoutAKey) {
     EXPECT_EQ(DeviceForPortName("/dev/serial/by-id/usb-X:1.0", nullptr),
               "/dev/serial/by-id/usb-X:1.0");
     EXPECT_EQ(DeviceForPortName("/dev/pts/4:", nullptr), "/dev/pts/4");
-    // Anything else is passed on as given.
+    // Anything else is the device node of that name, never a file of the current folder.
     for (const char* name : {"COM0", "COM", "COMX", "COM1a", "COM1234567", "LPT1.PRN", "PRN"}) {
-        EXPECT_EQ(DeviceForPortName(name, nullptr), name) << name;
+        EXPECT_EQ(DeviceForPortName(name, nullptr), std::string("/dev/") + name) << name;
+    }
+}
+
+TEST(DeviceForPortName, NamesThatAreNotPathsStayUnderTheDeviceFolder) {
+    struct Case {
+        const char* name;
+        const char* device;  // "" where the name is refused
+    };
+    const Case cases[] = {
+        {"demo.dmo:", "/dev/demo.dmo"},
+        {"\\\\.\\Van0", "/dev/Van0"},
+        {"\\\\.\\Van0:", "/dev/Van0"},
+        {"demo/ticket.dmo", ""},
+        {"./x", ""},
+        {"..", ""},
+        {"..:", ""},
+        {"\\\\.\\..", ""},
+        {"a..b", ""},
+        {":", ""},
+        {"/dev/../etc/passwd", "/dev/../etc/passwd"},  // a path beginning with "/" is the user's
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(DeviceForPortName(c.name, nullptr), c.device) << c.name;
     }
 }
 

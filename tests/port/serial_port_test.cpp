@@ -371,13 +371,29 @@ TEST_F(SerialPortTest, ATtyThatDisappearsGivesEmptyReadsAndNoCrash) {
     unlink(link.c_str());
     uint8_t in[8];
     m_port->SetTimeouts(1, 0);
+    const uint64_t before = m_clock.m_slept;
     EXPECT_EQ(m_port->Input(in, 8), 0);
     EXPECT_EQ(m_port->m_lastError, "IOComm::Input() failed, GetLastError() returned: 5");
-    for (int i = 0; i < 6; ++i) {
+    // The fourth failure waits the first back-off and reopens; the reopen fails.
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(m_port->Input(in, 8), 0);
+    }
+    EXPECT_EQ(m_clock.m_slept - before, 200u);
+    EXPECT_FALSE(m_port->IsOpen());
+    // From then on the port counts as closed: every call returns at once, without waiting and
+    // without touching the device, until the port is opened again.
+    const size_t opens = m_sys.opened.size();
+    const int reads = m_sys.reads;
+    const size_t writes = m_sys.writeSizes.size();
+    for (int i = 0; i < 20; ++i) {
         EXPECT_EQ(m_port->Input(in, 8), 0);
     }
     const uint8_t out[] = {1};
     EXPECT_EQ(m_port->Output(out, 1), 0);
+    EXPECT_EQ(m_clock.m_slept - before, 200u);
+    EXPECT_EQ(m_sys.opened.size(), opens);
+    EXPECT_EQ(m_sys.reads, reads);
+    EXPECT_EQ(m_sys.writeSizes.size(), writes);
 }
 
 TEST_F(SerialPortTest, HeldExclusively) {

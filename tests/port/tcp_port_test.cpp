@@ -141,14 +141,18 @@ TEST_F(TcpPortTest, UnsentBytesAreThePendingCount) {
     ASSERT_EQ(port.Open(m_printer.Address(), "", 1), 1);
     ASSERT_TRUE(m_printer.Accept());
     EXPECT_EQ(port.InputPending(), 0);  // nothing sent: the draining wait ends at once
-    m_sys.onIoctl = [](int, unsigned long request, void* argument) -> std::optional<int> {
-        if (request != SIOCOUTQ) {
+    // Bytes sent but not yet acknowledged do not count: only the unsent ones.
+    int unsent = 0;
+    m_sys.onIoctl = [&](int, unsigned long request, void* argument) -> std::optional<int> {
+        if (request != SIOCOUTQ && request != SIOCOUTQNSD) {
             return std::nullopt;
         }
-        *static_cast<int*>(argument) = 42;
+        *static_cast<int*>(argument) = request == SIOCOUTQ ? 42 : unsent;
         return 0;
     };
-    EXPECT_EQ(port.InputPending(), 42);
+    EXPECT_EQ(port.InputPending(), 0);
+    unsent = 7;
+    EXPECT_EQ(port.InputPending(), 7);
     m_sys.onIoctl = [](int, unsigned long, void*) { return testing::Fail<int>(EBADF); };
     EXPECT_EQ(port.InputPending(), -2);
     port.Close();

@@ -1,4 +1,4 @@
-#include "port/TrafficCapture.h"
+#include "commlog/TrafficCapture.h"
 
 #include <algorithm>
 #include <iterator>
