@@ -29,7 +29,7 @@
 #include "app/CKestrelApp.h"
 #include "platform/SettingsKey.h"
 #include "port/LoopbackPrinter.h"
-#include "port/SimProcess.h"
+#include "support/SimProcess.h"
 #include "status/VentrixPacket.h"
 
 namespace kestrel {
@@ -247,7 +247,7 @@ class VentrixBench {
     }
 
   private:
-    testing::SimProcess m_sim;
+    testing::SimProcess m_sim{VANTOR_SIM_BINARY};
     std::unique_ptr<CKestrelApp> m_app;
     bool m_ready = false;
 };

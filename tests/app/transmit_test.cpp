@@ -13,7 +13,7 @@
 #include "port/LoopbackPrinter.h"
 #include "port/PeerReader.h"
 #include "port/PortTestSupport.h"
-#include "port/SimProcess.h"
+#include "support/SimProcess.h"
 #include "status/Crc16.h"
 #include "status/PrinterMode.h"
 #include "support/FakeClock.h"
@@ -401,7 +401,7 @@ class SimTransmitTest : public ::testing::Test {
     }
 
     ScratchFolder m_folder;
-    testing::SimProcess m_sim;
+    testing::SimProcess m_sim{VANTOR_SIM_BINARY};
     CountingClock m_clock;
     std::unique_ptr<CKestrelApp> m_app;
 };

@@ -1,9 +1,11 @@
-// The vantor-sim program run by a test with its traffic recorded (--record), and the bytes it
-// received read back from the record file.
+// The vantor-sim program run by a test, its traffic recorded (--record) when a record file is
+// named, and the bytes it received read back from the record file. Its control channel takes
+// fault commands.
 #pragma once
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
+#include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -21,16 +23,17 @@ namespace kestrel::testing {
 
 class SimProcess {
   public:
-    // Starts the simulator on a free loopback port, recording into `recordPath`, with a
-    // pseudo-terminal linked at `ptyLink` when one is given.
-    SimProcess(const std::string& program, const std::string& recordPath,
-               const std::string& ptyLink = "")
+    // Starts the simulator on a free loopback port, recording into `recordPath` when one is
+    // given, with a pseudo-terminal linked at `ptyLink` when one is given.
+    explicit SimProcess(const std::string& program, const std::string& recordPath = "",
+                        const std::string& ptyLink = "")
         : m_process(program, Arguments(recordPath, ptyLink)) {
         // The first lines say where it listens: "tcp ADDRESS", "pty LINK -> DEVICE", "control".
         while (const auto line = m_process.ReadLine(std::chrono::milliseconds(5000))) {
             if (line->rfind("tcp ", 0) == 0) {
                 m_tcpAddress = line->substr(4);
             } else if (line->rfind("control ", 0) == 0) {
+                m_controlAddress = line->substr(8);
                 break;
             }
         }
@@ -40,11 +43,52 @@ class SimProcess {
     bool Started() const { return !m_tcpAddress.empty(); }
     const std::string& TcpAddress() const { return m_tcpAddress; }
 
+    // One control command; its one-line answer, or "" when there was none.
+    std::string Control(const std::string& command) const {
+        const int fd = ConnectTo(m_controlAddress);
+        if (fd < 0) {
+            return "";
+        }
+        const std::string line = command + "\n";
+        send(fd, line.data(), line.size(), MSG_NOSIGNAL);
+        std::string answer;
+        char c = 0;
+        pollfd entry{fd, POLLIN, 0};
+        while (poll(&entry, 1, kAnswerWaitMs) > 0 && recv(fd, &c, 1, 0) == 1 && c != '\n') {
+            answer += c;
+        }
+        close(fd);
+        return answer;
+    }
+
   private:
+    static constexpr int kAnswerWaitMs = 2000;
+
+    static int ConnectTo(const std::string& address) {
+        const size_t colon = address.rfind(':');
+        if (colon == std::string::npos) {
+            return -1;
+        }
+        sockaddr_in peer{};
+        peer.sin_family = AF_INET;
+        peer.sin_port = htons(static_cast<uint16_t>(std::stoi(address.substr(colon + 1))));
+        inet_pton(AF_INET, address.substr(0, colon).c_str(), &peer.sin_addr);
+        const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        if (fd >= 0 && connect(fd, reinterpret_cast<sockaddr*>(&peer), sizeof peer) != 0) {
+            close(fd);
+            return -1;
+        }
+        return fd;
+    }
+
     static ChildProcess::Options Arguments(const std::string& recordPath,
                                            const std::string& ptyLink) {
         ChildProcess::Options options;
-        options.args = {"--tcp", "127.0.0.1:0", "--record", recordPath};
+        options.args = {"--tcp", "127.0.0.1:0"};
+        if (!recordPath.empty()) {
+            options.args.push_back("--record");
+            options.args.push_back(recordPath);
+        }
         if (!ptyLink.empty()) {
             options.args.push_back("--pty");
             options.args.push_back(ptyLink);
@@ -54,6 +98,7 @@ class SimProcess {
 
     ChildProcess m_process;
     std::string m_tcpAddress;
+    std::string m_controlAddress;
 };
 
 // The recorded lines of one direction ("rx": received from the console, "tx": sent to it),
