@@ -151,5 +151,31 @@ TEST_F(ConsoleSerialTest, PortSetupStoresCommDataAndSetsTheLineSpeed) {
     EXPECT_EQ(cfgetospeed(&line), static_cast<speed_t>(B19200));
 }
 
+// "handshake" takes its words in order, a later one overriding; "portsetup" with a text that is
+// no serial setting drops the stored settings and leaves the line as it was.
+TEST_F(ConsoleSerialTest, HandshakeAndPortSetupOptionsTakeTheirWordsAndRefuseNonsense) {
+    struct Case {
+        const char* option;
+        int handshake;
+    };
+    for (const Case& test :
+         {Case{"handshake:hardware", HandshakeHardware},
+          Case{"handshake:hardwarenone", HandshakeNone}, Case{"handshake:XON", HandshakeNone}}) {
+        Start({"port:COM5", test.option}, m_environment);
+        EXPECT_EQ(m_app->m_ioComm.GetHandshake(), test.handshake) << test.option;
+        End();
+    }
+    Start({"port:COM5", "portsetup:19200,n,8,1"}, m_environment);
+    End();
+    Start({"port:COM5", "portsetup:baud=abc"}, m_environment);
+    COMMCONFIG stored{};
+    auto key = SettingsKey::Open(SettingsKey::DefaultPath(), SettingsAccess::ReadOnly);
+    ASSERT_TRUE(key);
+    EXPECT_FALSE(key->ReadBinary("Comm Data", &stored, sizeof stored));
+    termios line{};
+    ASSERT_EQ(tcgetattr(m_pty.Master(), &line), 0);
+    EXPECT_EQ(cfgetospeed(&line), static_cast<speed_t>(B19200));
+}
+
 }  // namespace
 }  // namespace kestrel
