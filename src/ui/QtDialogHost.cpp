@@ -57,6 +57,11 @@ QtDialogHost::QtDialogHost(const DialogTemplate& dialogTemplate, QWidget* parent
 QtDialogHost::~QtDialogHost() {
     m_events = nullptr;
     m_timers.clear();
+    // The controls go while this is still a whole host: hiding them reports focus changes,
+    // which must not reach a half-destroyed window.
+    m_controls.clear();
+    m_logPane = nullptr;
+    qDeleteAll(findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly));
 }
 
 void QtDialogHost::BuildControls() {
