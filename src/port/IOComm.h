@@ -16,6 +16,8 @@
 
 namespace kestrel {
 
+class PortBackend;  // port/PortBackend.h
+
 enum PortKind {
     KindSerial = 1,
     KindDevice = 2,
@@ -135,23 +137,28 @@ class IOComm {
 
     // Helpers of discovery and the port operations (port/Port*.cpp).
     SystemCalls& Sys();
+    // The backend of the current kind, made when the kind changes.
+    PortBackend& Backend();
     SpoolerPorts& Spooler();
     long OpenTcp();
     long OpenDescriptor(const std::string& path);
     void RememberTcpAddress(const std::string& address);
     int ApplyCommTimeouts();
-    int ModemStatusReady();
     void ReopenAfterBackOff(uint32_t& delay);
     int ReadUsbWithCarry(uint8_t* buffer, int size);
-    int WriteDevice(const uint8_t* bytes, int count, uint32_t* written);
-    int ReadDevice(uint8_t* buffer, int size, uint32_t* count);
-    int WriteTcp(const uint8_t* bytes, int count, uint32_t* written);
-    int ReadTcp(uint8_t* buffer, int size, uint32_t* count);
 
     Clock& m_clock;
     PortEnvironment m_environment;
     // The address:port text the socket is connected to.
     std::string m_connectedAddress;
+    std::unique_ptr<PortBackend> m_backend;
+    int m_backendKind = 0;
+
+    // The backends work on the open-port fields above.
+    friend class SerialBackend;
+    friend class ParallelBackend;
+    friend class DeviceBackend;
+    friend class TcpBackend;
 };
 
 }  // namespace kestrel

@@ -12,6 +12,7 @@
 #include "platform/TtyDevice.h"
 #include "port/DosDeviceNames.h"
 #include "port/IOComm.h"
+#include "port/PortBackend.h"
 
 namespace kestrel {
 namespace {

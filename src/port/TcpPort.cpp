@@ -1,4 +1,5 @@
-// The TCP/IP port: connecting, remembering the address, sending and receiving.
+// The TCP/IP port: connecting and remembering the address. Sending and receiving are in
+// TcpBackend.cpp.
 
 #include <arpa/inet.h>
 #include <netdb.h>
@@ -12,7 +13,6 @@
 #include "port/OpenFailureText.h"
 #include "port/PortLimits.h"
 #include "port/RememberedTcpText.h"
-#include "port/SocketWait.h"
 #include "port/SystemCalls.h"
 #include "port/TimedIo.h"
 
@@ -20,7 +20,6 @@ namespace kestrel {
 
 namespace {
 
-constexpr int kIoFlags = MSG_NOSIGNAL | MSG_DONTWAIT;
 // A printer that does not accept within this time is taken as absent, so a listener that never
 // accepts cannot hold the console for the kernel's two minutes of connection attempts.
 constexpr int kConnectLimitMs = 5000;
@@ -45,17 +44,6 @@ bool HostAddress(const std::string& host, in_addr* address) {
     *address = reinterpret_cast<const sockaddr_in*>(found->ai_addr)->sin_addr;
     freeaddrinfo(found);
     return true;
-}
-
-// Waits for `events` on a socket within the socket form of `timeoutValue`.
-bool WaitSocket(SystemCalls& sys, int fd, short events, uint32_t timeoutValue) {
-    pollfd entry{fd, events, 0};
-    const timespec limit = SocketWaitLimit(timeoutValue);
-    int result = 0;
-    do {
-        result = sys.Poll(&entry, 1, &limit);
-    } while (result < 0 && errno == EINTR);
-    return result > 0 && (entry.revents & (events | POLLHUP | POLLERR)) != 0;
 }
 
 // Connects the non-blocking socket within kConnectLimitMs; 0 or the error code.
@@ -142,32 +130,6 @@ void IOComm::RememberTcpAddress(const std::string& address) {
     if (AddRememberedTcpAddress(value, address) != RememberResult::AlreadyKnown) {
         key->SetBinary(kRememberedTcpValue, value, sizeof value);
     }
-}
-
-int IOComm::WriteTcp(const uint8_t* bytes, int count, uint32_t* written) {
-    if (!WaitSocket(Sys(), m_socket, POLLOUT, m_timeouts.WriteTotalTimeoutConstant)) {
-        errno = EAGAIN;  // not writable in time: the connection may still be there
-        return 0;
-    }
-    const ssize_t sent = Sys().Send(m_socket, bytes, static_cast<size_t>(count), kIoFlags);
-    if (sent < 0) {
-        return 0;
-    }
-    *written = static_cast<uint32_t>(sent);
-    return 1;
-}
-
-int IOComm::ReadTcp(uint8_t* buffer, int size, uint32_t* count) {
-    *count = 0;
-    if (!WaitSocket(Sys(), m_socket, POLLIN, m_timeouts.ReadTotalTimeoutConstant)) {
-        return 0;
-    }
-    const ssize_t received = Sys().Recv(m_socket, buffer, static_cast<size_t>(size), kIoFlags);
-    if (received <= 0) {
-        return 0;  // failed, or the peer closed the connection
-    }
-    *count = static_cast<uint32_t>(received);
-    return 1;
 }
 
 }  // namespace kestrel

@@ -1,0 +1,29 @@
+// One kind of port behind one interface: the single write and read attempts, readiness and the
+// output queue, which differ by kind. IOComm keeps what every kind shares: locking, retries,
+// reopening and time-outs.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+namespace kestrel {
+
+class IOComm;
+
+class PortBackend {
+  public:
+    virtual ~PortBackend() = default;
+    // One write attempt; the bytes written through `written`. 0 on failure (errno set).
+    virtual int WriteRaw(const uint8_t* bytes, int count, uint32_t* written) = 0;
+    // One read attempt; the bytes read through `count`. 0 on failure (errno set).
+    virtual int ReadRaw(uint8_t* buffer, int size, uint32_t* count) = 0;
+    // 1 ready, 0 not ready.
+    virtual int IsReady() = 0;
+    // Bytes still to be sent, or a status code of the kind.
+    virtual int InputPending() = 0;
+};
+
+// The backend of a port kind (PortKind), working on `port`.
+std::unique_ptr<PortBackend> MakePortBackend(int kind, IOComm& port);
+
+}  // namespace kestrel
