@@ -1,8 +1,9 @@
 // One status read tick of the console in Ventrix mode with one status packet waiting on its
 // serial port (a pseudo-terminal): the tick takes the packet byte by byte, decodes it into the
-// status boxes and compacts the buffer. The tick itself prescribes its waits: at most 1 ms for
-// the first byte and 30 ms for the read that finds no further byte. The counter "beyond_waits_ms"
-// is the median time the tick spent beyond those 31 ms (goal: at most 0.1 ms).
+// status boxes and compacts the buffer. The tick itself prescribes its waits: up to 1 ms for the
+// first byte (none here: the packet is waiting) and 30 ms for the read that finds no further
+// byte. The counter "beyond_waits_ms" is the median time the tick spent beyond those waits; the
+// CPU column is the work the tick does.
 //
 // Run: build/bench/bench_console   (it works in a temporary folder and settings file of its own)
 
@@ -34,14 +35,14 @@
 namespace kestrel {
 namespace {
 
-constexpr double kPrescribedWaitsMs = 31.0;
+constexpr double kPrescribedWaitsMs = 30.0;
 
 // A status packet as the printer sends it: fields separated by "|", the five status bytes
-// after the third, every bit clear but Paper Low.
+// after the third, every bit clear but Paper in Chute (a bit that is shown, not logged).
 std::vector<uint8_t> StatusPacket() {
     const std::string fields = "V60|FW 1.0|SN 42|";
     std::vector<uint8_t> payload(fields.begin(), fields.end());
-    for (const int status : {0x00, 0x00, 0x00, 0x01, 0x00}) {
+    for (const int status : {0x00, 0x00, 0x08, 0x00, 0x00}) {
         payload.push_back(static_cast<uint8_t>(status));
         payload.push_back(0x20);
     }
@@ -102,7 +103,7 @@ void BM_ReadTickWithStatusPacket(benchmark::State& state) {
     }
     std::sort(beyond.begin(), beyond.end());
     state.counters["beyond_waits_ms"] = beyond.empty() ? 0.0 : beyond[beyond.size() / 2];
-    state.counters["paper_low_box"] = host.IsButtonChecked(1088);
+    state.counters["paper_in_chute_box"] = host.IsButtonChecked(1085);
     state.counters["fill"] = console->m_status.m_statusFill;
     state.counters["traffic"] = app->m_capture.m_trafficCount;
 
