@@ -118,11 +118,12 @@ class IOComm {
     int m_lastReadCount = 0;
     int m_bytesWritten = 0;
 
-    // Process-wide counters of the reopen logic.
-    static inline int s_statusFailures = 0;
-    static inline uint32_t s_statusRetryDelay = 200;
-    static inline int s_readFailures = 0;
-    static inline uint32_t s_readRetryDelay = 200;
+    // Counters of the reopen logic. The program has one port object, so they count for the
+    // process; each port object keeps its own, so no test has to reset them.
+    int m_statusFailures = 0;
+    uint32_t m_statusRetryDelay = 200;
+    int m_readFailures = 0;
+    uint32_t m_readRetryDelay = 200;
 
     // True while a descriptor or a connection is held. The invalid handle a failed open or
     // reopen leaves counts as closed.

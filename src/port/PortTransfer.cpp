@@ -99,16 +99,16 @@ int IOComm::Input(uint8_t* buffer, int size) {
         m_kind == KindUsbPrinter ? ReadUsbWithCarry(buffer, size) : ReadRaw(buffer, size, &count);
     int readError = errno;
     if (result == 0 && m_kind != KindUsbPrinter && m_kind != KindTcp) {
-        ++s_readFailures;
-        if (s_readFailures >= kFailuresBeforeReopen) {
-            ReopenAfterBackOff(s_readRetryDelay);
+        ++m_readFailures;
+        if (m_readFailures >= kFailuresBeforeReopen) {
+            ReopenAfterBackOff(m_readRetryDelay);
             errno = 0;
             // A reopen that failed leaves the port closed: no read on the dead handle.
             result = IsOpen() ? ReadRaw(buffer, size, &count) : 0;
             readError = errno;
             if (result != 0) {
-                s_readRetryDelay = kRetryDelayStartMs;
-                s_readFailures = 0;
+                m_readRetryDelay = kRetryDelayStartMs;
+                m_readFailures = 0;
             }
         }
     }

@@ -41,17 +41,17 @@ int SerialBackend::ModemStatusReady() {
     SystemCalls& sys = m_port.Sys();
     int lines = 0;
     if (sys.Ioctl(static_cast<int>(m_port.m_handle), TIOCMGET, &lines) != 0) {
-        ++IOComm::s_statusFailures;
-        if (IOComm::s_statusFailures < kFailuresBeforeReopen) {
+        ++m_port.m_statusFailures;
+        if (m_port.m_statusFailures < kFailuresBeforeReopen) {
             return 0;
         }
-        m_port.ReopenAfterBackOff(IOComm::s_statusRetryDelay);
+        m_port.ReopenAfterBackOff(m_port.m_statusRetryDelay);
         if (!m_port.IsOpen() ||
             sys.Ioctl(static_cast<int>(m_port.m_handle), TIOCMGET, &lines) != 0) {
             return 0;
         }
-        IOComm::s_statusRetryDelay = kRetryDelayStartMs;
-        IOComm::s_statusFailures = 0;
+        m_port.m_statusRetryDelay = kRetryDelayStartMs;
+        m_port.m_statusFailures = 0;
     }
     return (lines & TIOCM_DSR) != 0 ? 1 : 0;
 }

@@ -38,7 +38,6 @@ using Bytes = std::vector<uint8_t>;
 class TransmitTest : public ::testing::Test {
   protected:
     TransmitTest() : m_tree(m_folder.Path()) {
-        testing::ResetReopenCounters();
         m_folder.EnterAsCurrentDirectory();
         m_folder.UseAsSettings();
         EXPECT_TRUE(testing::MapPortName(SettingsKey::DefaultPath(), "COM5", m_pty.SlavePath()));

@@ -212,12 +212,4 @@ inline bool MapPortName(const std::string& settingsPath, const std::string& name
     return key && key->SetString(name, text.c_str(), text.size() + 1);
 }
 
-// The process-wide reopen counters start fresh in every test.
-inline void ResetReopenCounters() {
-    IOComm::s_statusFailures = 0;
-    IOComm::s_statusRetryDelay = 200;
-    IOComm::s_readFailures = 0;
-    IOComm::s_readRetryDelay = 200;
-}
-
 }  // namespace kestrel::testing

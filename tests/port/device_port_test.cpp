@@ -25,7 +25,6 @@ using testing::ScriptedSystemCalls;
 class DevicePortTest : public ::testing::Test {
   protected:
     DevicePortTest() : m_tree(m_folder.Path()) {
-        testing::ResetReopenCounters();
         m_folder.UseAsSettings();
         m_port = std::make_unique<IOComm>(m_clock, m_tree.Environment(&m_sys, &m_spooler));
     }
@@ -200,7 +199,7 @@ TEST_F(DevicePortTest, IdleDeviceReadsLookThreeTimesAndAreNotFailures) {
         EXPECT_EQ(Milliseconds(*m_sys.pollLimits[1]), 35);
         EXPECT_EQ(Milliseconds(*m_sys.pollLimits[3]), 35);
     }
-    EXPECT_EQ(IOComm::s_readFailures, 0);
+    EXPECT_EQ(m_port->m_readFailures, 0);
     EXPECT_EQ(m_sys.opened.size(), 1u);
     EXPECT_EQ(m_port->m_readPending, 0);
 

@@ -34,7 +34,6 @@ using testing::ScriptedSystemCalls;
 class PortFailureTest : public ::testing::Test {
   protected:
     PortFailureTest() : m_tree(m_folder.Path()) {
-        testing::ResetReopenCounters();
         m_folder.UseAsSettings();
         m_port = std::make_unique<IOComm>(m_clock, m_tree.Environment(&m_sys, &m_spooler));
     }

@@ -29,7 +29,6 @@ using testing::ScriptedSystemCalls;
 class SerialPortTest : public ::testing::Test {
   protected:
     SerialPortTest() : m_tree(m_folder.Path()) {
-        testing::ResetReopenCounters();
         m_folder.UseAsSettings();
         EXPECT_TRUE(m_pty.Ok());
         EXPECT_TRUE(testing::MapPortName(SettingsKey::DefaultPath(), "COM5", m_pty.SlavePath()));
@@ -121,7 +120,7 @@ TEST_F(SerialPortTest, BytesBothWays) {
     EXPECT_EQ(m_port->m_error, 1);
     // The code is the last one the read met: EAGAIN, nothing there.
     EXPECT_EQ(m_port->m_lastError, "IOComm::Input() failed, GetLastError() returned: 11");
-    EXPECT_EQ(IOComm::s_readFailures, 0);  // no data is not a failure of the port
+    EXPECT_EQ(m_port->m_readFailures, 0);  // no data is not a failure of the port
 }
 
 TEST_F(SerialPortTest, TimeoutsAreGivenToTheWaitToTheMillisecond) {
@@ -276,7 +275,7 @@ TEST_F(SerialPortTest, HardwareHandshakeWaitsForDsrAndReopensAfterFourFailures) 
     fail = false;
     lines = TIOCM_DSR;
     EXPECT_EQ(m_port->IsReady(), 1);
-    EXPECT_EQ(IOComm::s_statusFailures, 3 + 10);  // the count is reset only after a reopen
+    EXPECT_EQ(m_port->m_statusFailures, 3 + 10);  // the count is reset only after a reopen
     fail = true;
     const uint64_t before = m_clock.m_slept;
     m_sys.onIoctl = [&](int, unsigned long request, void* argument) -> std::optional<int> {
@@ -293,8 +292,8 @@ TEST_F(SerialPortTest, HardwareHandshakeWaitsForDsrAndReopensAfterFourFailures) 
     };
     EXPECT_EQ(m_port->IsReady(), 1);
     EXPECT_EQ(m_clock.m_slept - before, 8000u);
-    EXPECT_EQ(IOComm::s_statusFailures, 0);
-    EXPECT_EQ(IOComm::s_statusRetryDelay, 200u);
+    EXPECT_EQ(m_port->m_statusFailures, 0);
+    EXPECT_EQ(m_port->m_statusRetryDelay, 200u);
 }
 
 TEST_F(SerialPortTest, XonXoffIsReadyUnlessTheQueryFails) {
@@ -342,7 +341,7 @@ TEST_F(SerialPortTest, ReadFailuresReopenWithAGrowingBackOff) {
     fail = false;
     EXPECT_EQ(m_port->Input(in, 1), 1);
     EXPECT_EQ(in[0], 'k');
-    EXPECT_EQ(IOComm::s_readFailures, 3 + 9);
+    EXPECT_EQ(m_port->m_readFailures, 3 + 9);
     int failOnce = 1;
     m_sys.onRead = [&](int, void* buffer, size_t) -> std::optional<ssize_t> {
         if (failOnce-- > 0) {
@@ -355,8 +354,8 @@ TEST_F(SerialPortTest, ReadFailuresReopenWithAGrowingBackOff) {
     EXPECT_EQ(m_port->Input(in, 1), 1);
     EXPECT_EQ(in[0], 'm');
     EXPECT_EQ(m_clock.m_slept - before, 8000u);
-    EXPECT_EQ(IOComm::s_readFailures, 0);
-    EXPECT_EQ(IOComm::s_readRetryDelay, 200u);
+    EXPECT_EQ(m_port->m_readFailures, 0);
+    EXPECT_EQ(m_port->m_readRetryDelay, 200u);
 }
 
 TEST_F(SerialPortTest, ATtyThatDisappearsGivesEmptyReadsAndNoCrash) {
