@@ -29,8 +29,8 @@
 #include "app/CKestrelApp.h"
 #include "platform/SettingsKey.h"
 #include "port/LoopbackPrinter.h"
-#include "support/SimProcess.h"
 #include "status/VentrixPacket.h"
+#include "support/SimProcess.h"
 
 namespace kestrel {
 namespace {

@@ -6,32 +6,10 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
 
-scripts/install-deps.sh
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build build -j"$(nproc)" --target kestrel vantor-sim
-
-run_dir=$(mktemp -d "${TMPDIR:-/tmp}/kestrel-demo.XXXXXX")
-sim_pid=""
-cleanup() {
-    [ -n "$sim_pid" ] && kill "$sim_pid" 2>/dev/null && wait "$sim_pid" 2>/dev/null
-    rm -rf "$run_dir"
-}
-trap cleanup EXIT INT TERM
-
-"$root/build/sim/vantor-sim" --tcp 127.0.0.1:0 --pty "$run_dir/vantor" --periodic-ms 500 \
-    >"$run_dir/sim.out" 2>"$run_dir/sim.err" &
-sim_pid=$!
-address=""
-for _ in $(seq 100); do
-    address=$(awk '$1 == "tcp" { print $2; exit }' "$run_dir/sim.out")
-    [ -n "$address" ] && break
-    sleep 0.05
-done
-if [ -z "$address" ]; then
-    echo "vantor-sim did not start:" >&2
-    cat "$run_dir/sim.err" >&2
-    exit 1
-fi
+. scripts/simulator.sh
+build_targets kestrel vantor-sim
+make_run_dir kestrel-demo
+start_simulator --pty "$run_dir/vantor" --periodic-ms 500
 echo "Simulated Vantor 60 (Ventrix mode, status every 500 ms) listening on $address and on"
 echo "the serial port $run_dir/vantor (COM1). Press COMM to open it, check Ventrix Mode, and"
 echo "print a demo ticket; Debug Mode shows every byte."

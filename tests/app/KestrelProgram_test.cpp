@@ -57,9 +57,7 @@ class KestrelProgramTest : public testing::AppTest {
         return program.WaitExit(kProgramWait);
     }
 
-    std::string Record() const {
-        return m_folder.File("record.txt");
-    }
+    std::string Record() const { return m_folder.File("record.txt"); }
 
     std::string Stored(const char* name) {
         char buffer[8000] = {};

@@ -13,12 +13,12 @@
 #include "port/LoopbackPrinter.h"
 #include "port/PeerReader.h"
 #include "port/PortTestSupport.h"
-#include "support/SimProcess.h"
 #include "status/Crc16.h"
 #include "status/PrinterMode.h"
 #include "support/FakeClock.h"
 #include "support/PseudoTerminal.h"
 #include "support/ScratchFolder.h"
+#include "support/SimProcess.h"
 
 namespace kestrel {
 namespace {
