@@ -3,6 +3,8 @@
 // every ticket has a preview picture that the console can show.
 #include <gtest/gtest.h>
 
+#include "console/TicketFile.h"
+
 #include <cstring>
 
 #include "DemoFolder.h"
@@ -16,10 +18,11 @@ using testing::DemoTicketTitles;
 using testing::Encode;
 using testing::SplitLines;
 
-constexpr size_t kMaxLineCharacters = 9'999;  // the line feed included
-constexpr size_t kMaxLineBytes = kVentrixMaximumLength - kVentrixFramingBytes;  // 252
-constexpr size_t kMaxFileBytes = 9'999;  // and its terminating NUL fill the 10,000-byte buffer
-constexpr size_t kMaxLines = 2'000;
+// The limits the console checks a ticket against before sending it.
+constexpr size_t kMaxLineCharacters = kTicketLineMaxChars;  // the line feed included
+constexpr size_t kMaxLineBytes = kVentrixMaximumCommand;
+constexpr size_t kMaxFileBytes = kTicketWholeMaxBytes;
+constexpr size_t kMaxLines = kTicketMaxLines;
 constexpr size_t kMaxPictureBytes = 400 * 1024;
 
 struct Picture {

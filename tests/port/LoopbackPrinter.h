@@ -10,22 +10,13 @@
 #include <string>
 
 #include "port/PeerReader.h"
+#include "support/LoopbackListener.h"
 
 namespace kestrel::testing {
 
 class LoopbackPrinter {
   public:
-    LoopbackPrinter() {
-        m_listener = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        bind(m_listener, reinterpret_cast<sockaddr*>(&address), sizeof address);
-        listen(m_listener, 4);
-        socklen_t length = sizeof address;
-        getsockname(m_listener, reinterpret_cast<sockaddr*>(&address), &length);
-        m_port = ntohs(address.sin_port);
-    }
+    LoopbackPrinter() { m_listener = ListenOnLoopback(4, &m_port); }
     ~LoopbackPrinter() {
         CloseConnection();
         close(m_listener);

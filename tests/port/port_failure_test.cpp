@@ -17,6 +17,7 @@
 #include "port/LoopbackPrinter.h"
 #include "port/PortTestSupport.h"
 #include "support/FakeClock.h"
+#include "support/LoopbackListener.h"
 #include "support/PseudoTerminal.h"
 #include "support/ScratchFolder.h"
 
@@ -146,15 +147,13 @@ TEST_F(PortFailureTest, SwitchingKindWhileConnectedClosesTheConnection) {
 class FullListener {
   public:
     FullListener() {
-        m_listener = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        uint16_t port = 0;
+        m_listener = testing::ListenOnLoopback(0, &port);
+        m_address = "127.0.0.1:" + std::to_string(port);
         sockaddr_in address{};
         address.sin_family = AF_INET;
         address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        bind(m_listener, reinterpret_cast<sockaddr*>(&address), sizeof address);
-        listen(m_listener, 0);
-        socklen_t length = sizeof address;
-        getsockname(m_listener, reinterpret_cast<sockaddr*>(&address), &length);
-        m_address = "127.0.0.1:" + std::to_string(ntohs(address.sin_port));
+        address.sin_port = htons(port);
         // Fill the queue until a connection request stays unanswered.
         for (int i = 0; i < kMaxFillers; ++i) {
             const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);

@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "support/ChildProcess.h"
+#include "support/LoopbackListener.h"
 
 namespace kestrel::testing {
 
@@ -161,15 +162,9 @@ inline std::vector<std::vector<uint8_t>> WaitForVentrixPackets(const std::string
 
 // A loopback address nobody listens on: a port bound, read and released.
 inline std::string RefusingLoopbackAddress() {
-    const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t size = sizeof address;
-    bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
-    getsockname(fd, reinterpret_cast<sockaddr*>(&address), &size);
-    close(fd);
-    return "127.0.0.1:" + std::to_string(ntohs(address.sin_port));
+    uint16_t port = 0;
+    close(ListenOnLoopback(0, &port));
+    return "127.0.0.1:" + std::to_string(port);
 }
 
 }  // namespace kestrel::testing
