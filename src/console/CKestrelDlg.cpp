@@ -240,7 +240,7 @@ void CKestrelDlg::OnCommButton() {
         Host().SetButtonImages(IDC_COMM, kCommOpenImages);
     } else {
         Host().RunDialog(IDD_PORTDIALOG, portDialog);
-        if (m_app.OpenSelectedPort() != 0) {
+        if (OpenSelectedPortShowingWait() != 0) {
             m_portOpen = true;
             Host().SetButtonImages(IDC_COMM, kCommCloseImages);
         } else {

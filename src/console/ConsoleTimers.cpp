@@ -105,6 +105,7 @@ void CKestrelDlg::ReadTick() {
         Host().SetTimer(TIMER_LOG_REFRESH, kLogRefreshPeriodMs);
         m_logRefreshPending = 0;
     }
+    NoticeLostConnection();  // a device that went away while it was read
 }
 
 void CKestrelDlg::PollTick() {
@@ -117,12 +118,10 @@ void CKestrelDlg::PollTick() {
     const bool sendable =
         !bytes.empty() && (!ventrix || bytes.size() <= static_cast<size_t>(kVentrixMaximumCommand));
     if (m_portOpen && sendable &&
-        m_app.Transmit(reinterpret_cast<const uint8_t*>(bytes.data()),
-                       static_cast<int>(bytes.size()), ventrix ? 1 : 0) == 0) {
-        m_portOpen = false;
-        port.Close();
-        Host().MessageBox(kLostConnectionText, kErrorCaption, kMbOk);
-        Host().SetButtonImages(IDC_COMM, kCommOpenImages);
+        (m_app.Transmit(reinterpret_cast<const uint8_t*>(bytes.data()),
+                        static_cast<int>(bytes.size()), ventrix ? 1 : 0) == 0 ||
+         port.ConnectionLost())) {
+        OnConnectionLost();
     }
     port.SetTimeouts(kIdleTimeoutMs, kIdleTimeoutMs);
 }

@@ -153,11 +153,18 @@ int CKestrelDlg::SendTransmissions(const std::vector<std::string>& transmissions
                                    bool ventrixFraming, bool pauseBetween, std::string* error) {
     const bool portWasOpen = m_portOpen;
     for (const std::string& bytes : transmissions) {
+        m_bytesToSend += FramedCount(bytes, ventrixFraming, m_app.m_printerMode);
+    }
+    for (const std::string& bytes : transmissions) {
         // Each transmission between the 1000/10 ms and the 1/1 ms time-outs.
         const int sent = SendFramed(reinterpret_cast<const uint8_t*>(bytes.data()),
                                     static_cast<int>(bytes.size()), ventrixFraming);
+        m_bytesHandedOver += sent;
         if (sent != FramedCount(bytes, ventrixFraming, m_app.m_printerMode)) {
-            *error = kWriteToDeviceErrorText;
+            // A lost connection has been reported already, and the port closed.
+            if (!(portWasOpen && !m_portOpen)) {
+                *error = kWriteToDeviceErrorText;
+            }
             return 0;
         }
         // The port closed while the events of the pause ran (a lost connection, the COMM

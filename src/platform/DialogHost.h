@@ -85,6 +85,9 @@ class DialogHost {
     virtual void DrawIconCentred() = 0;
     virtual void InvalidateRect(const ClientRect& rect, bool erase) = 0;
     virtual void RedrawWindow(bool erase) = 0;
+    // Paints the window now, without dispatching any waiting event: no tick and no action of
+    // the operator runs. For a wait in which the window must still show what it waits for.
+    virtual void RepaintNow() = 0;
 
     // The log pane of a dialog that has one (the console's control 1043); null otherwise.
     virtual CommLogPane* LogPane() = 0;

@@ -13,7 +13,8 @@ class DeviceBackend : public PortBackend {
     int WriteRaw(const uint8_t* bytes, int count, uint32_t* written) override;
     int ReadRaw(uint8_t* buffer, int size, uint32_t* count) override;
     int IsReady() override;
-    int InputPending() override;
+    int QueuedOutput() override;
+    int InputPending(int queued) override;
 
   private:
     IOComm& m_port;

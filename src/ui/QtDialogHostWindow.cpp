@@ -123,6 +123,10 @@ void QtDialogHost::RedrawWindow(bool /*erase*/) {
     update();
 }
 
+void QtDialogHost::RepaintNow() {
+    repaint();  // paints at once, children included; the event queue is left alone
+}
+
 void QtDialogHost::SetWindowState(WindowState state) {
     if (m_neverShown) {
         return;
