@@ -18,6 +18,7 @@
 #include <fstream>
 #include <string>
 
+#include "HarnessFolder.h"
 #include "app/CKestrelApp.h"
 #include "console/CKestrelDlg.h"
 #include "console/ControlIds.h"
@@ -76,15 +77,7 @@ int main(int argc, char** argv) {
     }
     const std::string address = argv[1];
     const int seconds = std::atoi(argv[2]);
-    const std::filesystem::path folder =
-        std::filesystem::temp_directory_path() / ("kestrel-soak-" + std::to_string(getpid()));
-    std::filesystem::create_directories(folder);
-    std::filesystem::current_path(folder);
-    setenv("KESTREL_SETTINGS", (folder / "settings.reg").c_str(), 1);
-    setenv("XDG_DATA_HOME", folder.c_str(), 1);
-    if (std::getenv("QT_QPA_PLATFORM") == nullptr) {
-        setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    }
+    const std::filesystem::path folder = bench::EnterHarnessFolder("kestrel-soak-");
 
     QApplication application(argc, argv);
     int exitCode = 0;

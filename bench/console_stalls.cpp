@@ -26,6 +26,7 @@
 #include <string>
 #include <thread>
 
+#include "HarnessFolder.h"
 #include "app/CKestrelApp.h"
 #include "console/CKestrelDlg.h"
 #include "console/ControlIds.h"
@@ -42,9 +43,13 @@ namespace kestrel {
 namespace {
 
 constexpr int kProbeMs = 5;
+// The port is opened once the window is up and the probe has started.
+constexpr int kOpenAfterMs = 500;
 constexpr int kFaultAfterMs = 5000;
 constexpr int kPacketPeriodMs = 100;
 constexpr int kBurstPackets = 30;
+// The "Paper Jam" box, which the noisy printer's packets turn on and off.
+constexpr int kPaperJamBox = 1089;
 
 // The longest gap between calls of Tick, and when it ended.
 class GapProbe {
@@ -75,10 +80,12 @@ class PaintProbe : public QObject {
     bool eventFilter(QObject* watched, QEvent* event) override {
         if (active && event->type() == QEvent::Paint) {
             gaps.Tick();
+            ++count;
         }
         return QObject::eventFilter(watched, event);
     }
     bool active = false;
+    int count = 0;
     GapProbe gaps;
 };
 
@@ -143,15 +150,7 @@ int main(int argc, char** argv) {
     }
     const std::string faultCase = argv[1];
     const int seconds = std::atoi(argv[2]);
-    const std::filesystem::path folder =
-        std::filesystem::temp_directory_path() / ("kestrel-stalls-" + std::to_string(getpid()));
-    std::filesystem::create_directories(folder);
-    std::filesystem::current_path(folder);
-    setenv("KESTREL_SETTINGS", (folder / "settings.reg").c_str(), 1);
-    setenv("XDG_DATA_HOME", folder.c_str(), 1);
-    if (std::getenv("QT_QPA_PLATFORM") == nullptr) {
-        setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    }
+    const std::filesystem::path folder = bench::EnterHarnessFolder("kestrel-stalls-");
 
     QApplication application(argc, argv);
     int exitCode = 0;
@@ -191,9 +190,15 @@ int main(int argc, char** argv) {
         QTimer probeTimer;
         int jamChangesAfterNoise = 0;
         int lastJam = -1;
+        bool wasOpen = false;
+        qint64 closedAtMs = -1;
         QObject::connect(&probeTimer, &QTimer::timeout, [&] {
             probe.Tick();
-            const int jam = host.IsButtonChecked(IDC_CHECKJAM);
+            if (wasOpen && !console.m_portOpen && closedAtMs < 0) {
+                closedAtMs = probe.NowMs();
+            }
+            wasOpen = console.m_portOpen;
+            const int jam = host.IsButtonChecked(kPaperJamBox);
             if (probe.NowMs() > kFaultAfterMs + kPacketPeriodMs && lastJam >= 0 && jam != lastJam) {
                 ++jamChangesAfterNoise;
             }
@@ -208,15 +213,15 @@ int main(int argc, char** argv) {
             }
             Click(console, IDC_SENDCOMMAND);
         });
-        QTimer::singleShot(0, [&] {
+        probeTimer.start(kProbeMs);
+        QTimer::singleShot(kOpenAfterMs, [&] {
             host.CheckButton(IDC_VENTRIXMODE, 1);
             Click(console, IDC_VENTRIXMODE);
             app.m_portName = address;
-            probeTimer.start(kProbeMs);
             paints.active = true;
             Click(console, IDC_COMM);
             paints.active = false;
-            if (!console.m_portOpen) {
+            if (!console.m_portOpen && faultCase != "connect") {
                 std::fprintf(stderr, "console_stalls: cannot open %s\n", address.c_str());
                 exitCode = 1;
                 host.EndDialog(kIdCancel);
@@ -238,15 +243,20 @@ int main(int argc, char** argv) {
         QTimer::singleShot(seconds * 1000, [&] {
             std::printf("case %s seconds %d\n", faultCase.c_str(), seconds);
             std::printf("longest_tick_gap_ms %lld ending_at_s %.1f\n",
-                        static_cast<long long>(probe.Longest()), probe.LongestEndedMs() / 1000.0);
+                        static_cast<long long>(probe.Longest()),
+                        static_cast<double>(probe.LongestEndedMs()) / 1000.0);
             if (faultCase == "connect") {
-                std::printf("longest_paint_gap_while_connecting_ms %lld\n",
-                            static_cast<long long>(paints.gaps.Longest()));
+                std::printf("paints_while_connecting %d longest_gap_between_them_ms %lld\n",
+                            paints.count, static_cast<long long>(paints.gaps.Longest()));
             }
             if (faultCase == "noise") {
                 std::printf("jam_box_changes_after_noise %d\n", jamChangesAfterNoise);
             }
             std::printf("port_open_at_end %d\n", console.m_portOpen ? 1 : 0);
+            if (closedAtMs >= 0) {
+                std::printf("port_closed_at_s %.1f: %s\n", static_cast<double>(closedAtMs) / 1000.0,
+                            app.m_ioComm.m_lastError.c_str());
+            }
             host.EndDialog(kIdCancel);
         });
         host.RunModal(console);

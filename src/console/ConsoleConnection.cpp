@@ -24,6 +24,7 @@ long CKestrelDlg::OpenSelectedPortShowingWait() {
     const long result = m_app.OpenSelectedPort();
     port.m_onConnectWait = nullptr;
     m_timerSuspended = suspended;
+    ShowPortIdentity();  // the wait is over, whatever a message says next
     return result;
 }
 

@@ -89,6 +89,7 @@ TEST_F(ConsoleConnectionTest, WaitingForAConnectionIsShownWhileTheWindowPaints) 
                                               "Connecting to " + listener.Address() + " ..."));
     EXPECT_EQ(m_host.m_dispatches, 0);
     EXPECT_EQ(m_dlg->m_timerSuspended, 0);
+    EXPECT_TRUE(m_host.m_messages.empty());
     EXPECT_EQ(m_host.GetItemText(IDC_INFOLINE1), "Port identity is: " + listener.Address());
 }
 
