@@ -45,14 +45,6 @@ bool IOComm::CheckForStall(int queued) {
     return true;
 }
 
-int IOComm::UnsentBytes() {
-    if (!IsOpen()) {
-        return 0;
-    }
-    const int queued = Backend().QueuedOutput();
-    return queued > 0 ? queued : 0;
-}
-
 int IOComm::WaitForOutputToLeave() {
     for (;;) {
         if (!IsOpen()) {

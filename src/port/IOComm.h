@@ -93,8 +93,6 @@ class IOComm {
     // Open, Output and Input then do nothing and InputPending says nothing waits; m_lastError
     // says why.
     bool ConnectionLost() const { return m_connectionLost; }
-    // The bytes still queued to be sent; 0 when none, or when the queue cannot be read.
-    int UnsentBytes();
     // Waits while bytes are queued and the printer takes them, however slowly. Returns the
     // bytes still queued: 0 once all have left (or the queue cannot be read), more when the
     // connection was lost first.
