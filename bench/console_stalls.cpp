@@ -50,6 +50,7 @@ constexpr int kPacketPeriodMs = 100;
 constexpr int kBurstPackets = 30;
 // The "Paper Jam" box, which the noisy printer's packets turn on and off.
 constexpr int kPaperJamBox = 1089;
+constexpr qint64 kMillisecondsPerSecond = 1000;
 
 // The longest gap between calls of Tick, and when it ended.
 class GapProbe {
@@ -185,6 +186,9 @@ int main(int argc, char** argv) {
         CKestrelDlg console(app, priority);
         app.m_console = &console;
         GapProbe probe;
+        // From the fault to a second after the console closed the port.
+        GapProbe faultProbe;
+        const qint64 faultFromMs = faultCase == "vanished" ? kFaultAfterMs : kOpenAfterMs;
         PaintProbe paints;
         host.installEventFilter(&paints);
         QTimer probeTimer;
@@ -198,6 +202,10 @@ int main(int argc, char** argv) {
                 closedAtMs = probe.NowMs();
             }
             wasOpen = console.m_portOpen;
+            if (probe.NowMs() >= faultFromMs &&
+                (closedAtMs < 0 || probe.NowMs() <= closedAtMs + kMillisecondsPerSecond)) {
+                faultProbe.Tick();
+            }
             const int jam = host.IsButtonChecked(kPaperJamBox);
             if (probe.NowMs() > kFaultAfterMs + kPacketPeriodMs && lastJam >= 0 && jam != lastJam) {
                 ++jamChangesAfterNoise;
@@ -254,6 +262,8 @@ int main(int argc, char** argv) {
             }
             std::printf("port_open_at_end %d\n", console.m_portOpen ? 1 : 0);
             if (closedAtMs >= 0) {
+                std::printf("longest_tick_gap_from_fault_to_1s_after_close_ms %lld\n",
+                            static_cast<long long>(faultProbe.Longest()));
                 std::printf("port_closed_at_s %.1f: %s\n", static_cast<double>(closedAtMs) / 1000.0,
                             app.m_ioComm.m_lastError.c_str());
             }

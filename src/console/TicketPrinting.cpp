@@ -161,9 +161,9 @@ int CKestrelDlg::SendTransmissions(const std::vector<std::string>& transmissions
                                     static_cast<int>(bytes.size()), ventrixFraming);
         m_bytesHandedOver += sent;
         if (sent != FramedCount(bytes, ventrixFraming, m_app.m_printerMode)) {
-            // A lost connection has been reported already, and the port closed.
-            if (!(portWasOpen && !m_portOpen)) {
-                *error = kWriteToDeviceErrorText;
+            const bool lostMeanwhile = portWasOpen && !m_portOpen;
+            if (!lostMeanwhile) {
+                *error = kWriteToDeviceErrorText;  // a lost connection has been reported already
             }
             return 0;
         }
