@@ -123,6 +123,13 @@ void QtDialogHost::RedrawWindow(bool /*erase*/) {
     update();
 }
 
+void QtDialogHost::RepaintItemNow(int id) {
+    // repaint() paints and flushes to the screen at once, without a trip through the event loop.
+    if (QWidget* widget = Control(id); widget != nullptr && widget->isVisible()) {
+        widget->repaint();
+    }
+}
+
 void QtDialogHost::SetWindowState(WindowState state) {
     if (m_neverShown) {
         return;
