@@ -107,15 +107,23 @@ bool IsDecoration(const TemplateControl& control) {
 QRect InkBox(QWidget* widget) {
     const QImage image = widget->grab().toImage().convertToFormat(QImage::Format_RGB32);
     const QRgb background = widget->palette().color(QPalette::Window).rgb() | 0xFF000000;
-    QRect box;
+    int left = image.width();
+    int right = -1;
+    int top = image.height();
+    int bottom = -1;
     for (int y = 0; y < image.height(); ++y) {
+        const auto* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
         for (int x = 0; x < image.width(); ++x) {
-            if (image.pixel(x, y) != background) {
-                box |= QRect(x, y, 1, 1);
+            if (line[x] != background) {
+                left = std::min(left, x);
+                right = std::max(right, x);
+                top = std::min(top, y);
+                bottom = std::max(bottom, y);
             }
         }
     }
-    return box.translated(widget->pos());
+    return right < 0 ? QRect()
+                     : QRect(QPoint(left, top), QPoint(right, bottom)).translated(widget->pos());
 }
 
 // The same colour, give or take the shading a style computes afresh for each paint device.
@@ -133,12 +141,11 @@ int ForeignPixels(const QImage& window, QWidget* widget, const QRect& area,
     int foreign = 0;
     for (int y = area.top(); y <= area.bottom(); ++y) {
         for (int x = area.left(); x <= area.right(); ++x) {
-            const bool mayShare = std::any_of(shared.begin(), shared.end(),
-                                              [&](const QRect& r) { return r.contains(x, y); });
-            foreign +=
-                !mayShare && !Alike(window.pixel(x, y), own.pixel(x - widget->x(), y - widget->y()))
-                    ? 1
-                    : 0;
+            if (!Alike(window.pixel(x, y), own.pixel(x - widget->x(), y - widget->y())) &&
+                std::none_of(shared.begin(), shared.end(),
+                             [&](const QRect& r) { return r.contains(x, y); })) {
+                ++foreign;
+            }
         }
     }
     return foreign;
@@ -213,7 +220,8 @@ TEST_P(ConsoleLayout, ControlsPaintOnlyWhereTheTemplatePutsThemAndCaptionsFit) {
             if (!IsDecoration(*item.control)) {
                 std::vector<QRect> shared;
                 for (const Shown& other : shown) {
-                    if (&other != &item && !IsDecoration(*other.control)) {
+                    if (&other != &item && !IsDecoration(*other.control) &&
+                        item.rect.intersects(other.rect)) {
                         shared.push_back(item.rect & other.rect);
                     }
                 }
