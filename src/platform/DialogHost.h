@@ -88,6 +88,9 @@ class DialogHost {
     // Paints the window now, without dispatching any waiting event: no tick and no action of
     // the operator runs. For a wait in which the window must still show what it waits for.
     virtual void RepaintNow() = 0;
+    // Paints one control at once with what it holds now, handling no other event: for a text
+    // that must be seen while the logic then blocks.
+    virtual void RepaintItemNow(int id) = 0;
 
     // The log pane of a dialog that has one (the console's control 1043); null otherwise.
     virtual CommLogPane* LogPane() = 0;

@@ -46,6 +46,8 @@ class QtDialogHost : public QDialog, public DialogHost {
     // The widget of a control, or null.
     QWidget* Control(int id) const;
     const DialogTemplate& Template() const { return m_template; }
+    // A control's template style; 0 for an id the template does not have.
+    uint32_t ControlStyle(int id) const;
     const DialogUnits& Units() const { return m_units; }
 
     // Controls.
@@ -81,6 +83,7 @@ class QtDialogHost : public QDialog, public DialogHost {
     void InvalidateRect(const ClientRect& rect, bool erase) override;
     void RedrawWindow(bool erase) override;
     void RepaintNow() override;
+    void RepaintItemNow(int id) override;
 
     CommLogPane* LogPane() override;
 

@@ -10,7 +10,7 @@
 #include <cstdio>
 
 #include "console/DialogTemplates.h"
-#include "ui/Cp1252QString.h"
+#include "ui/HostText.h"
 #include "ui/QtDialogHost.h"
 
 namespace kestrel {
@@ -33,15 +33,6 @@ QString QtNameFilters(const std::string& filter) {
                                                         : parts[i] + " (" + patterns + ")");
     }
     return filters.join(QStringLiteral(";;"));
-}
-
-std::string FileName(const QString& path) {
-    const QByteArray bytes = QFile::encodeName(path);
-    return std::string(bytes.constData(), static_cast<size_t>(bytes.size()));
-}
-
-QString FromFileName(const std::string& path) {
-    return QFile::decodeName(QByteArray(path.data(), static_cast<qsizetype>(path.size())));
 }
 
 QMessageBox::Icon IconFor(unsigned style) {
@@ -91,7 +82,7 @@ std::string QtDialogHost::SaveFileDialog(const std::string& filter) {
         return std::string();
     }
     const ModalScope modal(m_modalDepth);
-    return FileName(
+    return QStringToFileName(
         QFileDialog::getSaveFileName(this, QString(), QDir::currentPath(), QtNameFilters(filter)));
 }
 
@@ -102,8 +93,9 @@ std::string QtDialogHost::OpenFileDialog(const std::string& filter,
     }
     const ModalScope modal(m_modalDepth);
     const QString folder =
-        initialFolder.empty() ? QDir::currentPath() : FromFileName(initialFolder);
-    return FileName(QFileDialog::getOpenFileName(this, QString(), folder, QtNameFilters(filter)));
+        initialFolder.empty() ? QDir::currentPath() : FileNameToQString(initialFolder);
+    return QStringToFileName(
+        QFileDialog::getOpenFileName(this, QString(), folder, QtNameFilters(filter)));
 }
 
 std::string QtDialogHost::BrowseForFolder(const std::string& title,
@@ -112,8 +104,10 @@ std::string QtDialogHost::BrowseForFolder(const std::string& title,
         return std::string();
     }
     const ModalScope modal(m_modalDepth);
-    const QString folder = startFolder.empty() ? QDir::currentPath() : FromFileName(startFolder);
-    return FileName(QFileDialog::getExistingDirectory(this, Cp1252ToQString(title), folder));
+    const QString folder =
+        startFolder.empty() ? QDir::currentPath() : FileNameToQString(startFolder);
+    return QStringToFileName(
+        QFileDialog::getExistingDirectory(this, Cp1252ToQString(title), folder));
 }
 
 int QtDialogHost::RunDialog(int templateId, DialogEvents& events) {
@@ -131,7 +125,7 @@ void QtDialogHost::OpenLocalPage(const std::string& path) {
     if (IsHeadlessPlatform()) {
         return;
     }
-    QDesktopServices::openUrl(QUrl::fromLocalFile(FromFileName(path)));
+    QDesktopServices::openUrl(QUrl::fromLocalFile(FileNameToQString(path)));
 }
 
 void QtDialogHost::DispatchWaitingEvents() {

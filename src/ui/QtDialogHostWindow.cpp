@@ -1,5 +1,4 @@
 // The dialog's window as a whole: timers, pictures, picture buttons and the window's state.
-#include <QFile>
 #include <QImageReader>
 #include <QPainter>
 #include <QTimer>
@@ -7,6 +6,7 @@
 
 #include "platform/AtomicFile.h"
 #include "ui/Artwork.h"
+#include "ui/HostText.h"
 #include "ui/PictureButton.h"
 #include "ui/QtDialogHost.h"
 #include "ui/TemplateControls.h"
@@ -80,8 +80,7 @@ bool QtDialogHost::LoadPicture(PictureSlot slot, const std::string& path) {
     if (!IsRegularFile(path)) {
         return false;
     }
-    QImageReader reader(
-        QFile::decodeName(QByteArray(path.data(), static_cast<qsizetype>(path.size()))));
+    QImageReader reader(FileNameToQString(path));
     const QSize claimed = reader.size();
     if (!claimed.isValid() || claimed.width() > kPictureSideMax ||
         claimed.height() > kPictureSideMax) {
@@ -125,6 +124,13 @@ void QtDialogHost::RedrawWindow(bool /*erase*/) {
 
 void QtDialogHost::RepaintNow() {
     repaint();  // paints at once, children included; the event queue is left alone
+}
+
+void QtDialogHost::RepaintItemNow(int id) {
+    // repaint() paints and flushes to the screen at once, without a trip through the event loop.
+    if (QWidget* widget = Control(id); widget != nullptr && widget->isVisible()) {
+        widget->repaint();
+    }
 }
 
 void QtDialogHost::SetWindowState(WindowState state) {

@@ -146,6 +146,7 @@ class FakeDialogHost : public DialogHost {
             m_onRepaint();
         }
     }
+    void RepaintItemNow(int id) override { m_repaintedNow.emplace_back(id, GetItemText(id)); }
 
     CommLogPane* LogPane() override { return m_logPane; }
 
@@ -253,6 +254,7 @@ class FakeDialogHost : public DialogHost {
     int m_redraws = 0;
     int m_repaints = 0;
     std::function<void()> m_onRepaint;
+    std::vector<std::pair<int, std::string>> m_repaintedNow;  // each control with its text then
     CommLogPane* m_logPane = nullptr;
     std::map<int, uint32_t> m_timers;  // armed timers and their periods
     std::vector<TimerCall> m_timerCalls;
