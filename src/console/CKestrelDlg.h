@@ -71,6 +71,7 @@ class CKestrelDlg : public DialogEvents, private StatusLog {
 
     // Timers, polling and the repeat.
     void ReadTick();
+    void DecodeArrivedStatus();
     void PollTick();
     void RepeatTick();
     void OnPollButton();

@@ -93,10 +93,7 @@ void CKestrelDlg::ReadTick() {
     }
     if (!silent) {
         m_status.m_statusFill = fill;
-        if (m_status.Available() > 0) {
-            m_status.DecodeStatus(m_app.m_printerMode, Host(), *this);
-        }
-        m_status.Compact();
+        DecodeArrivedStatus();
     }
 
     Host().SetTimer(TIMER_STATUS_READ, kStatusReadPeriodMs);
@@ -104,6 +101,24 @@ void CKestrelDlg::ReadTick() {
         m_app.RenderCommLog(0);
         Host().SetTimer(TIMER_LOG_REFRESH, kLogRefreshPeriodMs);
         m_logRefreshPending = 0;
+    }
+}
+
+// One pass decodes one record or packet; passes repeat until one makes no progress, so status
+// that arrives faster than the ticks run is decoded in the tick it arrived in, not minutes later.
+// In modes that decode nothing the buffer is emptied, or it would fill and stop the reading.
+void CKestrelDlg::DecodeArrivedStatus() {
+    bool progressed = true;
+    while (progressed && m_status.Available() > 0) {
+        const int before = m_status.m_statusPos;
+        m_status.DecodeStatus(m_app.m_printerMode, Host(), *this);
+        progressed = m_status.m_statusPos != before;
+        m_status.Compact();
+    }
+    m_status.Compact();
+    if (!StatusDecoder::Decodes(m_app.m_printerMode)) {
+        m_status.m_statusPos = 0;
+        m_status.m_statusFill = 0;
     }
 }
 

@@ -96,7 +96,7 @@ int IOComm::Input(uint8_t* buffer, int size) {
     errno = 0;
     uint32_t count = 0;
     int result =
-        m_kind == KindUsbPrinter ? ReadUsbWithCarry(buffer, size) : ReadRaw(buffer, size, &count);
+        m_kind == KindUsbPrinter ? ReadUsbWithCarry(buffer, size) : ReadWithReadAhead(buffer, size);
     int readError = errno;
     if (result == 0 && m_kind != KindUsbPrinter && m_kind != KindTcp) {
         ++m_readFailures;
@@ -117,6 +117,42 @@ int IOComm::Input(uint8_t* buffer, int size) {
     }
     m_lastReadCount = static_cast<int>(m_lastCount);
     return m_lastReadCount;
+}
+
+// The status read tick asks for one byte at a time; one read call takes every byte waiting and
+// the following calls are served from memory, so a burst costs one system call, not one a byte.
+int IOComm::ReadWithReadAhead(uint8_t* buffer, int size) {
+    int delivered = 0;
+    int result = 1;
+    while (delivered < size) {
+        if (m_readAheadPos < m_readAheadCount) {
+            const int take = std::min(m_readAheadCount - m_readAheadPos, size - delivered);
+            std::memcpy(buffer + delivered, m_readAhead + m_readAheadPos,
+                        static_cast<size_t>(take));
+            m_readAheadPos += take;
+            delivered += take;
+            continue;
+        }
+        m_readAheadPos = 0;
+        m_readAheadCount = 0;
+        const int wanted = size - delivered;
+        uint32_t got = 0;
+        result = ReadAheadRaw(m_readAhead, wanted, kReadAheadSize, &got);
+        m_readAheadCount = static_cast<int>(got);
+        if (result == 0 || got == 0) {
+            break;
+        }
+        if (static_cast<int>(got) < wanted) {
+            // The time-outs ran out: hand out what came and wait no more.
+            const int take = static_cast<int>(got);
+            std::memcpy(buffer + delivered, m_readAhead, static_cast<size_t>(take));
+            m_readAheadPos = take;
+            delivered += take;
+            break;
+        }
+    }
+    m_lastCount = static_cast<uint32_t>(delivered);
+    return delivered > 0 ? 1 : result;
 }
 
 int IOComm::ReadUsbWithCarry(uint8_t* buffer, int size) {

@@ -34,6 +34,8 @@ class StatusDecoder {
     // Past kStatusCompactThreshold, moves the undecoded bytes to the front.
     void Compact();
     int Available() const { return m_statusFill - m_statusPos; }
+    // Smart and Ventrix decode what arrives; in the other modes nothing is ever taken out.
+    static bool Decodes(int printerMode);
 
     uint8_t m_statusBuffer[kStatusBufferSize]{};
     int m_statusFill = 0;
