@@ -134,7 +134,8 @@ void CRichtextctrl1::SetRendering(const CommLogRendering& rendering) {
     if (m_findBar->isVisible()) {
         RunSearch();
     }
-    RepaintFromLine(continued ? keptLines : 0);
+    m_changedFromLine = continued ? keptLines : 0;
+    RepaintFromLine(m_changedFromLine);
 }
 
 void CRichtextctrl1::SetDocument(std::string_view rtf) {
@@ -157,15 +158,17 @@ void CRichtextctrl1::SetSelectionStart(long position) {
 }
 
 void CRichtextctrl1::PlaceCaret(size_t offset) {
-    const size_t before = std::min(m_caret, m_anchor);
+    const size_t before = m_content.LineAt(std::min({m_caret, m_anchor, m_content.text.size()}));
     m_caret = std::min(offset, m_content.text.size());
     m_anchor = m_caret;
-    ScrollingItself guard(m_scrollingItself);
-    const int first = verticalScrollBar()->value();
-    EnsureVisible(m_caret);
-    if (verticalScrollBar()->value() == first) {
-        RepaintFromLine(std::min(m_content.LineAt(before), m_content.LineAt(m_caret)));
+    {
+        ScrollingItself guard(m_scrollingItself);
+        EnsureVisible(m_caret);
     }
+    // Lines moved by the scroll were copied as they were: the ones that changed are painted
+    // again where they are now, with the old and the new caret.
+    RepaintFromLine(std::min({before, m_content.LineAt(m_caret), m_changedFromLine}));
+    m_changedFromLine = SIZE_MAX;
 }
 
 void CRichtextctrl1::RepaintFromLine(size_t line) {

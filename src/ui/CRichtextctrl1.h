@@ -5,6 +5,7 @@
 #pragma once
 
 #include <QAbstractScrollArea>
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -108,6 +109,7 @@ class CRichtextctrl1 : public QAbstractScrollArea, public CommLogPane {
     bool m_following = true;
     int m_newRecordsBelow = 0;
     int m_scrollingItself = 0;  // our own scroll-bar changes are no move of the operator's
+    size_t m_changedFromLine = SIZE_MAX;  // the first line the last rendering changed
     LogPaneNewRecordsBar* m_newRecordsBar = nullptr;
     LogFindBar* m_findBar = nullptr;
     LogSearchResult m_matches;

@@ -92,7 +92,7 @@ void LogFindBar::ShowCount(int current, size_t count) {
     if (count == 0) {
         m_count->setText(Query().isEmpty() ? QString() : tr("No matches"));
     } else if (current < 0) {
-        m_count->setText(tr("%n match(es)", nullptr, static_cast<int>(count)));
+        m_count->setText(count == 1 ? tr("1 match") : tr("%1 matches").arg(count));
     } else {
         m_count->setText(tr("%1 of %2").arg(current + 1).arg(count));
     }
