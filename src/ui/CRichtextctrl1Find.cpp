@@ -9,6 +9,11 @@
 #include "ui/LogFindBar.h"
 
 namespace kestrel {
+namespace {
+
+constexpr int kMatchPlaceFraction = 3;
+
+}  // namespace
 
 void CRichtextctrl1::OpenFindBar() {
     if (!isVisible()) {
@@ -75,8 +80,12 @@ void CRichtextctrl1::ShowMatch(int direction) {
     SetFollowing(false);
     m_caret = m_anchor = start;
     {
+        // The match a third of the way down, clear of the bar over the top lines.
         const int depth = m_scrollingItself;
         m_scrollingItself = depth + 1;
+        const int line = static_cast<int>(m_content.LineAt(start));
+        const int third = verticalScrollBar()->pageStep() / kMatchPlaceFraction;
+        verticalScrollBar()->setValue(std::max(0, line - third));
         EnsureVisible(start);
         m_scrollingItself = depth;
     }
