@@ -104,8 +104,8 @@ int OpenTerminal(std::string* slave) {
         std::this_thread::sleep_until(next);
     }
     char line[128];
-    const int length = std::snprintf(line, sizeof line, "%ld %ld %ld %ld\n", written[0],
-                                     refused[0], written[1], refused[1]);
+    const int length = std::snprintf(line, sizeof line, "%ld %ld %ld %ld\n", written[0], refused[0],
+                                     written[1], refused[1]);
     (void)!write(report, line, static_cast<size_t>(length));
     _exit(0);
 }
@@ -252,13 +252,12 @@ int main(int argc, char** argv) {
                 std::printf("kestrel cpu_percent_of_one_core %.2f\n", 100.0 * cpu / wallSeconds);
                 std::printf("kestrel bytes_written %ld refused %ld most_waiting_unread %ld\n",
                             written[0], refused[0], mostWaiting);
-                std::printf("kestrel last_byte_shown_after_ms %.0f (-1: not within %d ms)\n",
-                            lagMs, kLagLimitMs);
+                std::printf("kestrel last_byte_shown_after_ms %.0f (-1: not within %d ms)\n", lagMs,
+                            kLagLimitMs);
                 if (!comparePid.empty()) {
                     std::printf("compare cpu_percent_of_one_core %.2f\n",
                                 100.0 * compareCpu / wallSeconds);
-                    std::printf("compare bytes_written %ld refused %ld\n", written[1],
-                                refused[1]);
+                    std::printf("compare bytes_written %ld refused %ld\n", written[1], refused[1]);
                 }
                 std::fflush(stdout);
                 host.EndDialog(kIdCancel);

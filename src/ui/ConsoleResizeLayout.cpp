@@ -52,33 +52,32 @@ bool ConsoleResizeLayout::RoomToTheRight(const QRect& band) const {
     return true;
 }
 
+int ConsoleResizeLayout::WidenedRight(const QRect& area) const {
+    const int extra = Extra().width();
+    const QRect band(area.right() + 1, area.top(), extra, area.height() + Extra().height());
+    return extra > 0 && RoomToTheRight(band) ? area.right() + extra : area.right();
+}
+
 void ConsoleResizeLayout::Apply() {
-    const QSize extra = Extra();
-    const auto widened = [&](const QRect& area) {
-        const QRect band(area.right() + 1, area.top(), extra.width(),
-                         area.height() + extra.height());
-        return extra.width() > 0 && RoomToTheRight(band);
-    };
     if (m_pane != nullptr) {
         QRect area = m_paneArea;
-        area.setHeight(area.height() + extra.height());
-        if (widened(area)) {
-            area.setWidth(area.width() + extra.width());
-        }
+        area.setHeight(area.height() + Extra().height());
+        area.setRight(WidenedRight(area));
         if (m_pane->geometry() != area) {
             m_pane->setGeometry(area);
         }
     }
-    const bool widePictures = widened(m_previewArea.united(m_bottomArea));
-    if (widePictures != m_widePictures) {
-        m_widePictures = widePictures;
+    const QRect pictures = m_previewArea.united(m_bottomArea);
+    const int widening = WidenedRight(pictures) - pictures.right();
+    if (widening != m_pictureWidening) {
+        m_pictureWidening = widening;
         m_window.update();
     }
 }
 
 QRect ConsoleResizeLayout::PictureArea(const QRect& templateArea) const {
     const QSize extra = Extra();
-    const int width = m_widePictures ? extra.width() : 0;
+    const int width = m_pictureWidening;
     const int half = extra.height() / 2;
     if (templateArea == m_previewArea) {
         return templateArea.adjusted(0, 0, width, half);
@@ -99,9 +98,20 @@ bool ConsoleResizeLayout::eventFilter(QObject* watched, QEvent* event) {
     if (watched == &m_window && type == QEvent::Hide && !m_placementPath.empty()) {
         SaveWindowPlacement(m_window, m_placementPath);
     }
-    if ((watched == &m_window && type == QEvent::Resize) ||
-        (watched != &m_window && (type == QEvent::ShowToParent || type == QEvent::HideToParent))) {
+    if (watched == &m_window && type == QEvent::Resize) {
         Apply();
+    } else if (watched != &m_window &&
+               (type == QEvent::ShowToParent || type == QEvent::HideToParent) && !m_applyQueued) {
+        // A mode shows or hides its group a control at a time, and a control counts as shown
+        // only once its show is done: lay out once, when the whole change is over.
+        m_applyQueued = true;
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                m_applyQueued = false;
+                Apply();
+            },
+            Qt::QueuedConnection);
     }
     return QObject::eventFilter(watched, event);
 }

@@ -35,6 +35,8 @@ class ConsoleResizeLayout : public QObject {
 
   private:
     bool RoomToTheRight(const QRect& band) const;
+    // The right edge `area` takes: moved by the extra width where nothing shown stands beside.
+    int WidenedRight(const QRect& area) const;
 
     QWidget& m_window;
     QWidget* m_pane;
@@ -42,7 +44,8 @@ class ConsoleResizeLayout : public QObject {
     QRect m_paneArea;
     QRect m_previewArea;
     QRect m_bottomArea;
-    bool m_widePictures = false;
+    int m_pictureWidening = 0;
+    bool m_applyQueued = false;
     std::string m_placementPath;
 };
 

@@ -126,7 +126,8 @@ TEST_F(ConsoleSilenceTest, SilenceIsReportedOnThe81stSilentTickOnly) {
     EXPECT_EQ(m_host.GetItemText(IDC_PRINTERSTATE), "");
     ASSERT_EQ(write(m_pty.Master(), "x", 1), 1);
     silentTicks(1);  // a byte: silence starts over
-    EXPECT_EQ(m_dlg->m_status.m_statusFill, 1);
+    EXPECT_EQ(m_app->m_capture.m_trafficCount, 1);
+    EXPECT_EQ(m_dlg->m_noStatusTicks, 0);
     silentTicks(80);
     EXPECT_EQ(m_host.GetItemText(IDC_PRINTERSTATE), "");
     silentTicks(1);
