@@ -54,10 +54,11 @@ HOME="$run_dir/home" XDG_CONFIG_HOME="$run_dir/home/.config" cutecom -s bench \
     >"$run_dir/cutecom.log" 2>&1 &
 cutecom=$!
 pids+=($cutecom)
-window=$(xdotool search --sync --pid "$cutecom" --name CuteCom | head -1)
+window=$(xdotool search --sync --onlyvisible --pid "$cutecom" --name CuteCom | head -1)
 sleep 1
-xdotool windowfocus --sync "$window" key alt+x
-xdotool windowfocus --sync "$window" key alt+o
+xdotool windowactivate --sync "$window" 2>/dev/null || xdotool windowfocus --sync "$window"
+xdotool key --clearmodifiers alt+x
+xdotool key --clearmodifiers alt+o
 echo "$cutecom" >"$run_dir/pid"
 # STREAM_SCREENSHOT=FILE: the screen ten seconds into the stream, to see both windows at work.
 if [ -n "${STREAM_SCREENSHOT:-}" ]; then
