@@ -103,9 +103,10 @@ int OpenTerminal(std::string* slave) {
         next += std::chrono::milliseconds(kFeedPeriodMs);
         std::this_thread::sleep_until(next);
     }
-    char line[128];
-    const int length = std::snprintf(line, sizeof line, "%ld %ld %ld %ld\n", written[0], refused[0],
-                                     written[1], refused[1]);
+    // The time of the last write, on the monotonic clock both processes share.
+    char line[160];
+    const int length = std::snprintf(line, sizeof line, "%ld %ld %ld %ld %.3f\n", written[0],
+                                     refused[0], written[1], refused[1], NowMs());
     (void)!write(report, line, static_cast<size_t>(length));
     _exit(0);
 }
@@ -194,6 +195,7 @@ int main(int argc, char** argv) {
                 host.CheckButton(box, 1);
                 console.OnCommand(box, kBnClicked);
             }
+            host.CheckButton(IDC_TEXT, 0);
             host.CheckButton(IDC_HEX, 1);
             console.OnCommand(IDC_HEX, kBnClicked);
             // The port is opened as the COMM button does after its dialog.
@@ -233,18 +235,19 @@ int main(int argc, char** argv) {
                 const double wallSeconds = (feedEndMs - startMs) / 1000;
                 long written[2] = {0, 0};
                 long refused[2] = {0, 0};
-                char line[128] = {};
+                double lastWriteMs = feedEndMs;
+                char line[160] = {};
                 (void)!read(report[0], line, sizeof line - 1);
-                std::sscanf(line, "%ld %ld %ld %ld", &written[0], &refused[0], &written[1],
-                            &refused[1]);
-                // From the feed's end, how long until every byte was read, recorded and drawn
+                std::sscanf(line, "%ld %ld %ld %ld %lf", &written[0], &refused[0], &written[1],
+                            &refused[1], &lastWriteMs);
+                // From the last write, how long until every byte was read, recorded and drawn
                 // into the pane (the renderer has rendered the whole capture).
                 double lagMs = -1;
                 while (NowMs() - feedEndMs < kLagLimitMs) {
                     QCoreApplication::processEvents(QEventLoop::AllEvents, 1);
                     if (waiting() == 0 &&
                         app.m_commLogRenderer.m_lastRenderedCount == app.m_capture.m_trafficCount) {
-                        lagMs = NowMs() - feedEndMs;
+                        lagMs = NowMs() - lastWriteMs;
                         break;
                     }
                 }
