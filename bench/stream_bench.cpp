@@ -27,6 +27,7 @@
 #include <string>
 #include <thread>
 
+#include "HarnessSupport.h"
 #include "app/CKestrelApp.h"
 #include "console/CKestrelDlg.h"
 #include "console/ControlIds.h"
@@ -47,26 +48,6 @@ using Clock = std::chrono::steady_clock;
 
 double NowMs() {
     return std::chrono::duration<double, std::milli>(Clock::now().time_since_epoch()).count();
-}
-
-// CPU seconds of a process (user and system) from /proc/PID/stat.
-double CpuSeconds(const std::string& pid) {
-    std::ifstream stat("/proc/" + pid + "/stat");
-    std::string all;
-    std::getline(stat, all);
-    const size_t close = all.rfind(')');
-    if (close == std::string::npos) {
-        return 0;
-    }
-    std::istringstream fields(all.substr(close + 2));
-    std::string field;
-    double seconds = 0;
-    for (int index = 3; index <= 15 && fields >> field; ++index) {
-        if (index == 14 || index == 15) {
-            seconds += std::stod(field) / static_cast<double>(sysconf(_SC_CLK_TCK));
-        }
-    }
-    return seconds;
 }
 
 int OpenTerminal(std::string* slave) {
@@ -136,13 +117,7 @@ int main(int argc, char** argv) {
             comparePidFile = argv[i + 1];
         }
     }
-    const std::filesystem::path folder =
-        std::filesystem::temp_directory_path() / ("kestrel-stream-" + std::to_string(getpid()));
-    std::filesystem::create_directories(folder);
-    std::filesystem::current_path(folder);
-    setenv("KESTREL_SETTINGS", (folder / "settings.reg").c_str(), 1);
-    setenv("XDG_DATA_HOME", folder.c_str(), 1);
-    setenv("XDG_STATE_HOME", folder.c_str(), 1);
+    const std::filesystem::path folder = bench::EnterScratchFolder("kestrel-stream");
 
     int masters[2] = {-1, -1};
     std::string slaves[2];
@@ -215,8 +190,8 @@ int main(int argc, char** argv) {
                 return;
             }
             startMs = NowMs();
-            startCpu = CpuSeconds("self");
-            startCompareCpu = comparePid.empty() ? 0 : CpuSeconds(comparePid);
+            startCpu = bench::CpuSeconds("self");
+            startCompareCpu = comparePid.empty() ? 0 : bench::CpuSeconds(comparePid);
             feeder = fork();
             if (feeder == 0) {
                 Feed(masters, terminals, rate, seconds, report[1]);
@@ -229,9 +204,9 @@ int main(int argc, char** argv) {
             int status = 0;
             if (feedEndMs == 0 && waitpid(feeder, &status, WNOHANG) == feeder) {
                 feedEndMs = NowMs();
-                const double cpu = CpuSeconds("self") - startCpu;
+                const double cpu = bench::CpuSeconds("self") - startCpu;
                 const double compareCpu =
-                    comparePid.empty() ? 0 : CpuSeconds(comparePid) - startCompareCpu;
+                    comparePid.empty() ? 0 : bench::CpuSeconds(comparePid) - startCompareCpu;
                 const double wallSeconds = (feedEndMs - startMs) / 1000;
                 long written[2] = {0, 0};
                 long refused[2] = {0, 0};

@@ -21,6 +21,14 @@ constexpr int kMaxWriteFailures = 5;
 constexpr uint32_t kWriteFailureWaitMs = 200;
 constexpr uint32_t kDeviceReopenWaitMs = 2000;
 
+// Hands out bytes kept from an earlier read: as many as are kept and still wanted.
+int TakeKept(const uint8_t* kept, int& position, int count, uint8_t* out, int wanted) {
+    const int take = std::min(count - position, wanted);
+    std::memcpy(out, kept + position, static_cast<size_t>(take));
+    position += take;
+    return take;
+}
+
 bool IsConnectionLost(int error) {
     return error == EPIPE || error == ECONNRESET || error == ENOTCONN;
 }
@@ -126,11 +134,8 @@ int IOComm::ReadWithReadAhead(uint8_t* buffer, int size) {
     int result = 1;
     while (delivered < size) {
         if (m_readAheadPos < m_readAheadCount) {
-            const int take = std::min(m_readAheadCount - m_readAheadPos, size - delivered);
-            std::memcpy(buffer + delivered, m_readAhead + m_readAheadPos,
-                        static_cast<size_t>(take));
-            m_readAheadPos += take;
-            delivered += take;
+            delivered += TakeKept(m_readAhead, m_readAheadPos, m_readAheadCount, buffer + delivered,
+                                  size - delivered);
             continue;
         }
         m_readAheadPos = 0;
@@ -144,10 +149,8 @@ int IOComm::ReadWithReadAhead(uint8_t* buffer, int size) {
         }
         if (static_cast<int>(got) < wanted) {
             // The time-outs ran out: hand out what came and wait no more.
-            const int take = static_cast<int>(got);
-            std::memcpy(buffer + delivered, m_readAhead, static_cast<size_t>(take));
-            m_readAheadPos = take;
-            delivered += take;
+            delivered +=
+                TakeKept(m_readAhead, m_readAheadPos, m_readAheadCount, buffer + delivered, wanted);
             break;
         }
     }
@@ -160,10 +163,8 @@ int IOComm::ReadUsbWithCarry(uint8_t* buffer, int size) {
     int result = 1;
     while (delivered < size) {
         if (m_carryPos < m_carryCount) {
-            const int take = std::min(m_carryCount - m_carryPos, size - delivered);
-            std::memcpy(buffer + delivered, m_carry + m_carryPos, static_cast<size_t>(take));
-            m_carryPos += take;
-            delivered += take;
+            delivered +=
+                TakeKept(m_carry, m_carryPos, m_carryCount, buffer + delivered, size - delivered);
             continue;
         }
         uint8_t block[kUsbCarrySize]{};

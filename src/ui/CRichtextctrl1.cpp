@@ -54,18 +54,6 @@ void SetScrollRange(QScrollBar* bar, size_t total, size_t visible) {
     bar->setSingleStep(1);
 }
 
-// Marks a change of the pane's own, which the scroll-bar handlers do not take for the operator's.
-class ScrollingItself {
-  public:
-    explicit ScrollingItself(int& depth) : m_depth(depth) { ++m_depth; }
-    ~ScrollingItself() { --m_depth; }
-    ScrollingItself(const ScrollingItself&) = delete;
-    ScrollingItself& operator=(const ScrollingItself&) = delete;
-
-  private:
-    int& m_depth;
-};
-
 // The new-records bar's height in lines of the pane.
 constexpr double kNewRecordsBarLines = 1.8;
 constexpr int kOverlayMargin = 4;

@@ -77,6 +77,19 @@ class CRichtextctrl1 : public QAbstractScrollArea, public CommLogPane {
     void scrollContentsBy(int dx, int dy) override;
 
   private:
+    // Marks a change of the pane's own, which the scroll-bar handlers do not take for the
+    // operator's.
+    class ScrollingItself {
+      public:
+        explicit ScrollingItself(int& depth) : m_depth(depth) { ++m_depth; }
+        ~ScrollingItself() { --m_depth; }
+        ScrollingItself(const ScrollingItself&) = delete;
+        ScrollingItself& operator=(const ScrollingItself&) = delete;
+
+      private:
+        int& m_depth;
+    };
+
     void ContentReplaced();
     void UpdateScrollBars();
     void EnsureVisible(size_t offset);

@@ -81,13 +81,11 @@ void CRichtextctrl1::ShowMatch(int direction) {
     m_caret = m_anchor = start;
     {
         // The match a third of the way down, clear of the bar over the top lines.
-        const int depth = m_scrollingItself;
-        m_scrollingItself = depth + 1;
+        ScrollingItself guard(m_scrollingItself);
         const int line = static_cast<int>(m_content.LineAt(start));
         const int third = verticalScrollBar()->pageStep() / kMatchPlaceFraction;
         verticalScrollBar()->setValue(std::max(0, line - third));
         EnsureVisible(start);
-        m_scrollingItself = depth;
     }
     m_findBar->ShowCount(m_currentMatch, m_matches.Count());
     viewport()->update();
