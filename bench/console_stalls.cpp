@@ -26,7 +26,7 @@
 #include <string>
 #include <thread>
 
-#include "HarnessFolder.h"
+#include "HarnessSupport.h"
 #include "app/CKestrelApp.h"
 #include "console/CKestrelDlg.h"
 #include "console/ControlIds.h"
@@ -151,7 +151,10 @@ int main(int argc, char** argv) {
     }
     const std::string faultCase = argv[1];
     const int seconds = std::atoi(argv[2]);
-    const std::filesystem::path folder = bench::EnterHarnessFolder("kestrel-stalls-");
+    const std::filesystem::path folder = bench::EnterScratchFolder("kestrel-stalls");
+    if (std::getenv("QT_QPA_PLATFORM") == nullptr) {
+        setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    }
 
     QApplication application(argc, argv);
     int exitCode = 0;

@@ -40,6 +40,11 @@ void StatusDecoder::DecodeStatus(int printerMode, DialogHost& host, StatusLog& l
     m_statusPos += consumed;
 }
 
+bool StatusDecoder::Decodes(int printerMode) {
+    return printerMode == static_cast<int>(PrinterMode::Smart) ||
+           printerMode == static_cast<int>(PrinterMode::Ventrix);
+}
+
 void StatusDecoder::Compact() {
     if (m_statusPos <= kStatusCompactThreshold) {
         return;

@@ -40,6 +40,8 @@ class StatusDecoder {
     void Compact();
     // Negative while a skipped code's data byte is still to come.
     int Available() const { return m_statusFill - m_statusPos; }
+    // Smart and Ventrix decode what arrives; in the other modes nothing is ever taken out.
+    static bool Decodes(int printerMode);
 
     uint8_t m_statusBuffer[kStatusBufferSize]{};
     int m_statusFill = 0;

@@ -50,8 +50,8 @@ QtDialogHost::QtDialogHost(const DialogTemplate& dialogTemplate, QWidget* parent
     setFont(DialogFont());
     setWindowTitle(Cp1252ToQString(dialogTemplate.caption));
     setWindowIcon(KestrelIcon());
-    setFixedSize(m_units.ToPixels(0, 0, dialogTemplate.width, dialogTemplate.height).size());
     BuildControls();
+    SetUpWindowSize();
 }
 
 QtDialogHost::~QtDialogHost() {

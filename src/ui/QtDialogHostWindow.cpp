@@ -4,8 +4,11 @@
 #include <QTimer>
 #include <algorithm>
 
+#include "console/ConsoleGroups.h"
 #include "platform/AtomicFile.h"
 #include "ui/Artwork.h"
+#include "ui/CRichtextctrl1.h"
+#include "ui/ConsoleResizeLayout.h"
 #include "ui/HostText.h"
 #include "ui/PictureButton.h"
 #include "ui/QtDialogHost.h"
@@ -26,6 +29,26 @@ constexpr uint32_t kMaximumTimerMs = 0x7FFFFFFF;
 constexpr int kIconPixels = 32;
 
 }  // namespace
+
+void QtDialogHost::SetUpWindowSize() {
+    const QSize base = m_units.ToPixels(0, 0, m_template.width, m_template.height).size();
+    if (!m_template.minimiseMaximiseBoxes) {
+        setFixedSize(base);
+        return;
+    }
+    resize(base);
+    m_resizeLayout =
+        new ConsoleResizeLayout(*this, m_logPane, base, m_units.ScaleBasePixels(kPreviewRect),
+                                m_units.ScaleBasePixels(kBottomPictureRect));
+    if (!IsHeadlessPlatform()) {
+        m_resizeLayout->RememberPlacementIn(ConsolePlacementPath());
+    }
+}
+
+QRect QtDialogHost::PictureArea(const ClientRect& rect) const {
+    const QRect scaled = m_units.ScaleBasePixels(rect);
+    return m_resizeLayout != nullptr ? m_resizeLayout->PictureArea(scaled) : scaled;
+}
 
 void QtDialogHost::SetTimer(int id, uint32_t periodMs) {
     std::unique_ptr<QTimer>& timer = m_timers[id];
@@ -101,7 +124,7 @@ void QtDialogHost::ClearPicture(PictureSlot slot) {
 void QtDialogHost::DrawPicture(PictureSlot slot, const ClientRect& rect) {
     const QImage& image = Picture(slot);
     if (m_painter != nullptr && !image.isNull()) {
-        m_painter->drawImage(m_units.ScaleBasePixels(rect), image);
+        m_painter->drawImage(PictureArea(rect), image);
     }
 }
 
@@ -115,7 +138,7 @@ void QtDialogHost::DrawIconCentred() {
 }
 
 void QtDialogHost::InvalidateRect(const ClientRect& rect, bool /*erase*/) {
-    update(m_units.ScaleBasePixels(rect));
+    update(PictureArea(rect));
 }
 
 void QtDialogHost::RedrawWindow(bool /*erase*/) {
