@@ -245,7 +245,8 @@ void CKestrelDlg::OnCommButton() {
             Host().SetButtonImages(IDC_COMM, kCommCloseImages);
         } else {
             m_portOpen = false;
-            Host().MessageBox(kCannotCommunicateText, kErrorCaption, kMbOk);
+            Host().MessageBox(m_app.ReportPortFailure(kCannotCommunicateText), kErrorCaption,
+                              kMbOk);
         }
     }
     ShowPortIdentity();

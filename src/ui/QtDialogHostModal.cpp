@@ -1,6 +1,6 @@
 // What a dialog opens over itself: message boxes, file and folder dialogs, nested dialogs and
 // the browser. Each runs in a real nested loop, so the window timers keep ticking. On the
-// offscreen platform none of them waits: no operator could answer.
+// offscreen platform, and while the program ends on a signal, none of them waits.
 #include <QCoreApplication>
 #include <QDesktopServices>
 #include <QDir>
@@ -10,6 +10,7 @@
 #include <cstdio>
 
 #include "console/DialogTemplates.h"
+#include "platform/TerminationSignals.h"
 #include "ui/Cp1252QString.h"
 #include "ui/QtDialogHost.h"
 
@@ -55,6 +56,12 @@ QMessageBox::Icon IconFor(unsigned style) {
     }
 }
 
+// No operator can answer on the offscreen platform; once a signal asked the program to end,
+// none is waited for.
+bool NobodyWillAnswer() {
+    return IsHeadlessPlatform() || TerminationSignalArrived();
+}
+
 // Counts a dialog as open over the window while it runs.
 class ModalScope {
   public:
@@ -71,7 +78,7 @@ class ModalScope {
 
 int QtDialogHost::MessageBox(const std::string& text, const std::string& caption, unsigned style) {
     const std::string title = caption.empty() ? std::string(kAppCaption) : caption;
-    if (IsHeadlessPlatform()) {
+    if (NobodyWillAnswer()) {
         std::fprintf(stderr, "%s: %s\n", title.c_str(), text.c_str());
         if (m_log) {
             m_log("Message box (no display), " + title + ":\n" + text);
@@ -87,7 +94,7 @@ int QtDialogHost::MessageBox(const std::string& text, const std::string& caption
 }
 
 std::string QtDialogHost::SaveFileDialog(const std::string& filter) {
-    if (IsHeadlessPlatform()) {
+    if (NobodyWillAnswer()) {
         return std::string();
     }
     const ModalScope modal(m_modalDepth);
@@ -97,7 +104,7 @@ std::string QtDialogHost::SaveFileDialog(const std::string& filter) {
 
 std::string QtDialogHost::OpenFileDialog(const std::string& filter,
                                          const std::string& initialFolder) {
-    if (IsHeadlessPlatform()) {
+    if (NobodyWillAnswer()) {
         return std::string();
     }
     const ModalScope modal(m_modalDepth);
@@ -108,7 +115,7 @@ std::string QtDialogHost::OpenFileDialog(const std::string& filter,
 
 std::string QtDialogHost::BrowseForFolder(const std::string& title,
                                           const std::string& startFolder) {
-    if (IsHeadlessPlatform()) {
+    if (NobodyWillAnswer()) {
         return std::string();
     }
     const ModalScope modal(m_modalDepth);
@@ -118,7 +125,7 @@ std::string QtDialogHost::BrowseForFolder(const std::string& title,
 
 int QtDialogHost::RunDialog(int templateId, DialogEvents& events) {
     const DialogTemplate* dialogTemplate = FindDialogTemplate(templateId);
-    if (dialogTemplate == nullptr || IsHeadlessPlatform()) {
+    if (dialogTemplate == nullptr || NobodyWillAnswer()) {
         return kIdCancel;
     }
     QtDialogHost dialog(*dialogTemplate, this, m_log);
@@ -128,7 +135,7 @@ int QtDialogHost::RunDialog(int templateId, DialogEvents& events) {
 }
 
 void QtDialogHost::OpenLocalPage(const std::string& path) {
-    if (IsHeadlessPlatform()) {
+    if (NobodyWillAnswer()) {
         return;
     }
     QDesktopServices::openUrl(QUrl::fromLocalFile(FromFileName(path)));
