@@ -15,7 +15,7 @@ void CKestrelDlg::OnTerminationSignal(int signalNumber) {
         m_app.WriteAppLog(name + " came before the command-line job ran; \"" + m_app.m_cmdLineFile +
                           "\" was not sent.");
     }
-    m_app.WriteAppLog(name + ": the console closes as after Exit.");
+    m_app.WriteAppLog(name + " received; the console closes as on Exit.");
     LeaveConsole(kIdOk);
 }
 

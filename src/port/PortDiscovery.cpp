@@ -91,7 +91,9 @@ std::string IOComm::RememberedTcpPort(int index) {
         return "";
     }
     uint8_t value[kRememberedTcpSize]{};
-    if (std::unique_ptr<SettingsKey> key = OpenSettingsKey()) {
+    // Listing only reads: a missing settings file is not created for it (--list-ports).
+    if (std::unique_ptr<SettingsKey> key =
+            SettingsKey::Open(SettingsKey::DefaultPath(), SettingsAccess::ReadOnly)) {
         if (!key->ReadBinary(kRememberedTcpValue, value, sizeof value)) {
             return "";
         }

@@ -82,9 +82,8 @@ int IOComm::Output(const uint8_t* bytes, int count) {
     if (result == 0) {
         // The reason the console shows after its own message.
         RecordFailure(kOutputFailedText, writeError);
-        if (writeError != 0) {
-            m_lastError += std::string(" (") + std::strerror(writeError) + ")";
-        }
+        m_lastError += writeError != 0 ? std::string(" (") + std::strerror(writeError) + ")"
+                                       : std::string(" (the port took no byte)");
     }
     return result;
 }

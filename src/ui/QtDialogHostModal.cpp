@@ -81,7 +81,8 @@ int QtDialogHost::MessageBox(const std::string& text, const std::string& caption
     if (NobodyWillAnswer()) {
         std::fprintf(stderr, "%s: %s\n", title.c_str(), text.c_str());
         if (m_log) {
-            m_log("Message box (no display), " + title + ":\n" + text);
+            const char* why = IsHeadlessPlatform() ? "no display" : "the program is ending";
+            m_log(std::string("Message box (") + why + "), " + title + ":\n" + text);
         }
         return kIdOk;
     }

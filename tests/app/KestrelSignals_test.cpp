@@ -105,7 +105,8 @@ TEST_P(KestrelSignals, EndTheProgramAsExitDoes) {
                   std::string::npos)
             << errors;
     } else {
-        EXPECT_NE(Log().find(std::string(TerminationSignalName(c.signal)) + ": the console closes"),
+        EXPECT_NE(Log().find(std::string(TerminationSignalName(c.signal)) +
+                             " received; the console closes"),
                   std::string::npos);
         EXPECT_EQ(Stored("PortName"), kPortName);
         EXPECT_NE(Stored("CmdSave"), "<missing>");  // the console's values
