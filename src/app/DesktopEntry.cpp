@@ -67,10 +67,10 @@ std::string DesktopEntryPath() {
 }
 
 std::string DesktopEntryText(const std::string& executable) {
-    return "# Started from here, Kestrel works in $XDG_DATA_HOME/Norvane/Kestrel/demo\n"
+    return "[Desktop Entry]\n"
+           "# Started from here, Kestrel works in $XDG_DATA_HOME/Norvane/Kestrel/demo\n"
            "# (~/.local/share/...), made from the installed demo folder on the first start:\n"
            "# the demo tickets, the help page and Kestrel.log are there.\n"
-           "[Desktop Entry]\n"
            "Type=Application\n"
            "Version=1.0\n"
            "Name=Kestrel\n"

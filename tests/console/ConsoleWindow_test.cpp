@@ -207,7 +207,7 @@ TEST_F(ConsoleTest, ARefusedPortSaysSoAndStaysClosed) {
     ASSERT_EQ(m_host.m_messages.size(), 1u);
     EXPECT_EQ(m_host.m_messages[0].text.rfind(
                   "Cannot communicate with the printer.  Please check printer connection.\r\n"
-                  "IOComm::Open() failed, GetLastError() returned: 22 (",
+                  "IOComm::Open() failed, GetLastError() returned: 36",  // the name is too long
                   0),
               0u);
     EXPECT_EQ(m_host.m_messages[0].caption, "Error");
