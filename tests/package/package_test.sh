@@ -134,7 +134,7 @@ done
 
 # Hardened as the distribution builds: PIE, full RELRO, stack protector, fortified calls.
 for program in kestrel vantor-sim; do
-    elf=$(readelf -hld --dyn-syms "$work/root/usr/bin/$program")
+    elf=$(readelf -W -hld --dyn-syms "$work/root/usr/bin/$program")
     for mark in 'Type: *DYN' GNU_RELRO 'FLAGS.*BIND_NOW' __stack_chk_fail '_chk@'; do
         grep -qE "$mark" <<<"$elf" || fail "$program lacks the hardening mark $mark"
     done
