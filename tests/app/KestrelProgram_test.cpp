@@ -6,10 +6,10 @@
 #include <thread>
 
 #include "app/AppTestFixture.h"
-#include "app/KestrelProgram.h"
 #include "notation/EncodeCommandText.h"
 #include "support/ChildProcess.h"
 #include "support/FileBytes.h"
+#include "support/KestrelProgram.h"
 #include "support/SimProcess.h"
 
 namespace kestrel {

@@ -9,9 +9,9 @@
 #include <thread>
 
 #include "app/AppTestFixture.h"
-#include "app/KestrelProgram.h"
 #include "platform/TerminationSignals.h"
 #include "support/FileBytes.h"
+#include "support/KestrelProgram.h"
 #include "support/SimProcess.h"
 
 namespace kestrel {
