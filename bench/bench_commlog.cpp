@@ -1,6 +1,8 @@
 // The communication log with the largest capture (14,997 records, hexadecimal form):
-//   FullRefresh      rendering the document, the pane taking it, one paint of its 800x600 view
-//                    (the viewport, which is what a refresh repaints)
+//   FullRefresh      rendering the whole document, the pane taking it, one paint of its 800x600
+//                    view (the viewport)
+//   Refresh100Records  the refresh tick's usual case: 100 records more in a full capture, built
+//                    and handed to the pane, with the view lines it then repaints
 //   DocumentBuild    rendering the document alone
 //   DocumentMemcpy   copying the finished document, the floor for building it
 //   QTextEditSetHtml a QTextEdit given the same content as HTML
@@ -12,7 +14,9 @@
 
 #include <QApplication>
 #include <QImage>
+#include <QPaintEvent>
 #include <QTextEdit>
+#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <map>
@@ -93,6 +97,7 @@ void FullRefresh(benchmark::State& state) {
     SizeView(pane);
     QImage view(kViewWidth, kViewHeight, QImage::Format_ARGB32_Premultiplied);
     for (auto _ : state) {
+        ++capture->m_generation;  // as after the capture was emptied: nothing to continue from
         renderer.Render(1, *capture, kHex, 0, &pane);
         pane.viewport()->render(&view);
         benchmark::DoNotOptimize(view.constBits());
@@ -133,11 +138,56 @@ void DocumentBuild(benchmark::State& state) {
     auto capture = CopyOfFullCapture();
     CommLogRenderer renderer;
     for (auto _ : state) {
+        ++capture->m_generation;  // the whole document, every time
         renderer.Render(1, *capture, kHex, 0, nullptr);
         benchmark::DoNotOptimize(renderer.Document().data());
     }
 }
 BENCHMARK(DocumentBuild)->Unit(benchmark::kMicrosecond);
+
+// Counts the pixel rows the pane's view paints.
+class PaintedRows : public QObject {
+  public:
+    int rows = 0;
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Paint) {
+            rows += static_cast<QPaintEvent*>(event)->region().boundingRect().height();
+        }
+        return QObject::eventFilter(watched, event);
+    }
+};
+
+void Refresh100Records(benchmark::State& state) {
+    constexpr int kAdded = 100;
+    CRichtextctrl1 pane;
+    SizeView(pane);
+    pane.show();
+    PaintedRows painted;
+    pane.viewport()->installEventFilter(&painted);
+    double paintedLines = 0;
+    for (auto _ : state) {
+        auto capture = CopyOfFullCapture();
+        capture->m_trafficCount = kRecords - kAdded;
+        CommLogRenderer renderer;
+        renderer.Render(1, *capture, kHex, 0, &pane);
+        QCoreApplication::processEvents();
+        painted.rows = 0;
+
+        const auto start = std::chrono::steady_clock::now();
+        capture->m_trafficCount = kRecords;  // the last 100 records arrive
+        renderer.Render(0, *capture, kHex, 0, &pane);
+        const auto end = std::chrono::steady_clock::now();
+        state.SetIterationTime(std::chrono::duration<double>(end - start).count());
+
+        QCoreApplication::processEvents();
+        paintedLines = painted.rows / static_cast<double>(pane.fontMetrics().height());
+    }
+    state.counters["view_lines"] = pane.viewport()->height() / pane.fontMetrics().height();
+    state.counters["repainted_lines"] = paintedLines;
+}
+BENCHMARK(Refresh100Records)->Unit(benchmark::kMicrosecond)->UseManualTime();
 
 void DocumentMemcpy(benchmark::State& state) {
     auto capture = CopyOfFullCapture();
@@ -233,6 +283,7 @@ class RatioReporter : public benchmark::ConsoleReporter {
         const double build = value("DocumentBuild");
         const double copy = value("DocumentMemcpy");
         const double html = value("QTextEditSetHtml");
+        std::printf("\nrefresh with 100 records more: %.1f us", value("Refresh100Records"));
         std::printf("\nfull refresh %.3f ms; QTextEdit setHtml %.1f ms", refresh / 1000,
                     html / 1000);
         if (refresh > 0 && html > 0) {

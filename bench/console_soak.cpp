@@ -18,6 +18,7 @@
 #include <fstream>
 #include <string>
 
+#include "HarnessSupport.h"
 #include "app/CKestrelApp.h"
 #include "console/CKestrelDlg.h"
 #include "console/ControlIds.h"
@@ -40,13 +41,7 @@ struct Sample {
 
 Sample TakeSample() {
     Sample sample;
-    std::ifstream stat("/proc/self/stat");
-    std::string field;
-    for (int index = 1; index <= 15 && stat >> field; ++index) {
-        if (index == 14 || index == 15) {  // utime, stime in clock ticks
-            sample.cpuSeconds += std::stod(field) / static_cast<double>(sysconf(_SC_CLK_TCK));
-        }
-    }
+    sample.cpuSeconds = bench::CpuSeconds("self");
     sample.wallSeconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
     std::ifstream status("/proc/self/status");
@@ -76,12 +71,7 @@ int main(int argc, char** argv) {
     }
     const std::string address = argv[1];
     const int seconds = std::atoi(argv[2]);
-    const std::filesystem::path folder =
-        std::filesystem::temp_directory_path() / ("kestrel-soak-" + std::to_string(getpid()));
-    std::filesystem::create_directories(folder);
-    std::filesystem::current_path(folder);
-    setenv("KESTREL_SETTINGS", (folder / "settings.reg").c_str(), 1);
-    setenv("XDG_DATA_HOME", folder.c_str(), 1);
+    const std::filesystem::path folder = bench::EnterScratchFolder("kestrel-soak");
     if (std::getenv("QT_QPA_PLATFORM") == nullptr) {
         setenv("QT_QPA_PLATFORM", "offscreen", 1);
     }

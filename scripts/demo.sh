@@ -11,8 +11,8 @@ build_targets kestrel vantor-sim
 make_run_dir kestrel-demo
 start_simulator --pty "$run_dir/vantor" --periodic-ms 500
 echo "Simulated Vantor 60 (Ventrix mode, status every 500 ms) listening on $address and on"
-echo "the serial port $run_dir/vantor (COM1). Press COMM to open it, check Ventrix Mode, and"
-echo "print a demo ticket; Debug Mode shows every byte."
+echo "the serial port $run_dir/vantor (COM1). Select a Ventrix ticket, check Ventrix Mode, press"
+echo "COMM to open the port and Print; Debug Mode shows every byte."
 
 # The demo keeps its own settings, so it neither reads nor changes the user's: COM1 is the
 # simulator's serial port, and its TCP address is offered in the port dialog as one used before.

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Installs the Debian packages Kestrel needs to build, test and run, asking apt only for the
-# ones that are missing.
+# Installs the Debian packages Kestrel needs to build, test and run, and any named as arguments
+# (a benchmark's comparison tools), asking apt only for the ones that are missing.
 set -euo pipefail
 
 packages=(
@@ -11,6 +11,7 @@ packages=(
     unrtf
     dpkg-dev lintian file groff-base binutils
 )
+packages+=("$@")
 
 missing=()
 for package in "${packages[@]}"; do

@@ -171,18 +171,25 @@ def bottom_banner():
     bars, _ = barcode("4121403", 66, 64, 26)
     args += bars
     args += text(MONO_BOLD, 9, INK, 66, 46, "DEMO TICKET")
-    args += text(SANS_BOLD, 30, "white", 210, 62, "Kestrel")
-    args += text(SANS, 13, "#c9dcf0", 212, 84, "Vantor 60 Ticket Printer console")
-    steps = ["1  Select a demo ticket (upper left)", "2  Open the port with COMM",
-             "3  Press Print", "Help explains every control"]
-    y = 118
-    for i, step in enumerate(steps):
-        args += text(SANS_BOLD if i < 3 else SANS, 12, "white" if i < 3 else "#c9dcf0",
-                     212, y, step)
-        y += 22
+    args += text(SANS_BOLD, 26, "white", 210, 48, "Kestrel")
+    args += text(SANS, 12, "#c9dcf0", 212, 68, "Vantor 60 Ticket Printer console")
+    # The steps that end in a printed ticket: a ticket goes out framed for the mode that is
+    # checked, and a printer in another mode drops it without a word.
+    steps = ["1  Select a demo ticket (upper left)", "2  Check the Mode its name says",
+             "3  Open the port with COMM", "4  Press Print"]
+    y = 96
+    for step in steps:
+        args += text(SANS_BOLD, 12, "white", 212, y, step)
+        y += 20
+    modes = ["Ventrix tickets: Ventrix Mode (offered when Kestrel starts with ventrix)",
+             "Smart tickets: Smart Mode      Normal tickets: Normal / Vantor 40 Mode"]
+    y = 190
+    for line in modes:
+        args += text(SANS, 10, "#c9dcf0", 12, y, line)
+        y += 15
     args += rect(accent, 0, 214, 499, 234)
     args += text(SANS, 10, "white", 12, 228,
-                 "Practise without a printer: vantor-sim, the simulated Vantor 60")
+                 "No printer? vantor-sim --mode ventrix, smart or normal, to match the ticket")
     return args
 
 

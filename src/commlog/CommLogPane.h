@@ -5,6 +5,8 @@
 #include <string>
 #include <string_view>
 
+#include "commlog/CommLogRendering.h"
+
 namespace kestrel {
 
 class CommLogPane {
@@ -12,6 +14,11 @@ class CommLogPane {
     virtual ~CommLogPane() = default;
     // Replaces the whole content with an RTF document.
     virtual void SetDocument(std::string_view rtf) = 0;
+    // Replaces the content with a rendering of the log; a pane that can take the styled rows
+    // (and only what changed) overrides this.
+    virtual void SetRendering(const CommLogRendering& rendering) {
+        SetDocument(rendering.document);
+    }
     // Moves the caret; a position past the end puts it at the end.
     virtual void SetSelectionStart(long position) = 0;
     // The control's property 5, set to 1 after each rendering.

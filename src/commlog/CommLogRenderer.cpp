@@ -2,9 +2,12 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <cstring>
 
 #include "commlog/CommLogDocument.h"
+#include "commlog/CommLogRendering.h"
+#include "commlog/RtfReader.h"
 #include "notation/ControlCodeTable.h"
 #include "platform/AsciiText.h"
 
@@ -39,6 +42,18 @@ constexpr size_t kMaxBlockBytes =
 constexpr size_t kTypicalRecordBytes = 36;
 
 enum Row { kSentRow = 0, kReceivedRow = 1, kTimeRow = 2, kRowCount = 3 };
+
+// The colour-table index of each row's colour words: sent, received, time.
+constexpr uint16_t kRowColourIndex[kRowCount] = {2, 3, 1};
+constexpr RowStyle Plain(Row row) {
+    return RowStyle{kRowColourIndex[row], 0};
+}
+constexpr RowStyle Bold(Row row) {
+    return RowStyle{kRowColourIndex[row], 1};
+}
+
+// Renderings are numbered across the process, so a pane can tell which one it holds.
+std::atomic<uint64_t> s_renderings{0};
 
 constexpr size_t kColourCodeBytes = 5;  // "\cfN "
 static_assert(kRowColour[0].size() == kColourCodeBytes && kTimeColour.size() == kColourCodeBytes);
@@ -114,10 +129,20 @@ class Block {
         out[kColourCodeBytes + 3] = ' ';
         m_end[kTimeRow] = out + kTimeCellBytes;
         m_width += kHexCellWidth;
+
+        const char digits[] = {kUpperHexDigits[value >> 4], kUpperHexDigits[value & 0xF]};
+        m_styled[own].Append(std::string_view(digits, 2), Bold(own));
+        m_styled[own].Append(kHexOtherDots.substr(0, 2), Plain(own));
+        m_styled[own].EndIn(Plain(own));
+        m_styled[other].Append(kHexOtherDots, Plain(other));
+        m_styled[other].EndIn(Plain(other));
+        m_styled[kTimeRow].Append(std::string_view(out + kColourCodeBytes, 4), Plain(kTimeRow));
+        m_styled[kTimeRow].EndIn(Plain(kTimeRow));
     }
 
     void AddTextCell(uint8_t value, Row own) {
         char* out = OwnCellStart(own);
+        char* const shownStart = out;
         size_t width = 1;
         if (value < kFirstPrintable) {
             const std::string_view name = ControlCodeName(value);
@@ -137,23 +162,40 @@ class Block {
             *out++ = kUpperHexDigits[value & 0xF];
             *out++ = '>';
         }
+        if (value >= kFirstPrintable && value < kFirstHighByte) {
+            // The pane shows the character itself, not its escape.
+            const char shown = static_cast<char>(value);
+            m_styled[own].Append(std::string_view(&shown, 1), Bold(own));
+        } else {
+            m_styled[own].Append(
+                std::string_view(shownStart, static_cast<size_t>(out - shownStart)), Bold(own));
+        }
+        m_styled[own].EndIn(Plain(own));
         m_end[own] = Put(out, kBoldOff);
         const Row other = Other(own);
         std::memcpy(m_end[other], kRowColour[other].data(), kColourCodeBytes);
         m_end[other] = Put(m_end[other] + kColourCodeBytes, kDots.substr(0, width));
+        m_styled[other].Append(kDots.substr(0, width), Plain(other));
+        m_styled[other].EndIn(Plain(other));
+        // The time row of the text form has no colour word: its blanks take the style in force.
         m_end[kTimeRow] = Put(m_end[kTimeRow], kSpaces.substr(0, width));
+        m_styled[kTimeRow].AppendInStyleInForce(kSpaces.substr(0, width));
         m_width += static_cast<int>(width);
     }
 
-    // Appends the block at `size` in `buffer` (which has room) and empties it.
-    size_t AppendTo(char* buffer, size_t size) {
+    // Appends the block at `size` in `buffer` (which has room) and its styled rows to `styled`,
+    // and empties it.
+    size_t AppendTo(char* buffer, size_t size, StyledRowWriter& styled) {
         char* out = buffer + size;
         out = Put(Put(out, Text(kSentRow)), kCommLogRowEnd);
         out = Put(Put(out, Text(kReceivedRow)), kCommLogRowEnd);
         out = Put(Put(out, Text(kTimeRow)), kCommLogBlockEnd);
         for (int row = 0; row < kRowCount; ++row) {
             m_end[row] = m_rows[row];
+            styled.WriteRow(m_styled[row]);
+            m_styled[row].Clear();
         }
+        styled.WriteEmptyRow();  // the empty line between blocks
         m_width = 0;
         return static_cast<size_t>(out - buffer);
     }
@@ -172,6 +214,7 @@ class Block {
 
     char m_rows[kRowCount][kRowCapacity];
     char* m_end[kRowCount] = {m_rows[kSentRow], m_rows[kReceivedRow], m_rows[kTimeRow]};
+    StyledRow m_styled[kRowCount];
     int m_width = 0;
 };
 
@@ -185,6 +228,26 @@ char* Reserve(std::string& buffer, size_t size, size_t extra) {
 
 }  // namespace
 
+CommLogRenderer::OpenBlock CommLogRenderer::MarkOpenBlock(int record, size_t documentSize,
+                                                          RowStyle style) const {
+    return OpenBlock{record,
+                     documentSize,
+                     m_content.text.size(),
+                     m_content.lineStarts.size(),
+                     m_content.runs.size(),
+                     m_content.longestLine,
+                     style};
+}
+
+bool CommLogRenderer::Continues(const TrafficCapture& capture, int hexDisplay, int start,
+                                int end) const {
+    // The records before the open block are the ones rendered last time only while the
+    // capture has not been emptied since and has not shrunk.
+    return m_continuable && hexDisplay == m_renderedHex && start == m_renderedStart &&
+           capture.m_generation == m_renderedGeneration && end >= m_renderedEnd &&
+           m_open.record <= end;
+}
+
 int CommLogRenderer::Render(int force, TrafficCapture& capture, int hexDisplay, int legacyPlatform,
                             CommLogPane* pane) {
     const int count = capture.m_trafficCount;
@@ -192,24 +255,62 @@ int CommLogRenderer::Render(int force, TrafficCapture& capture, int hexDisplay, 
         return 0;
     }
     m_lastRenderedCount = count;
-    uint64_t previousTick = TickOf(capture.m_traffic[0]);
     if (legacyPlatform != 0) {
         capture.m_trafficFirstShown = std::max(count - kLegacyPlatformWindow, 0);
     }
     // Indexes outside the array are never read, whatever the fields hold.
     const int end = std::clamp(count, 0, kTrafficCapacity);
     const int start = std::max(capture.m_trafficFirstShown, 0);
+    const bool continues = Continues(capture, hexDisplay, start, end);
 
-    const size_t records = static_cast<size_t>(std::max(end - start, 0));
-    char* out = Reserve(m_buffer, 0,
+    CommLogRendering rendering;
+    size_t size = 0;
+    uint64_t previousTick = 0;
+    int first = start;
+    RowStyle style;
+    if (continues) {
+        rendering.previousSerial = m_serial;
+        rendering.keptRecords = m_renderedRecords;
+        size = m_open.documentSize;
+        m_content.text.resize(m_open.textSize);
+        m_content.lineStarts.resize(m_open.lines);
+        m_content.runs.resize(m_open.runs);
+        m_content.longestLine = m_open.longestLine;
+        // The delta of the open block's first record counts from the record before it, or from
+        // the capture's first record, which may have arrived only since.
+        first = m_open.record;
+        previousTick = TickOf(capture.m_traffic[first > start ? first - 1 : 0]);
+        style = m_open.style;
+    } else {
+        const StyledText& header = CommLogHeaderContent();
+        m_content.Clear();
+        m_content.colours = header.colours;
+        if (!header.runs.empty()) {
+            style = RowStyle{header.runs.back().colour, header.runs.back().bold};
+        }
+        previousTick = TickOf(capture.m_traffic[0]);
+    }
+    rendering.keptDocumentBytes = size;
+    rendering.keptTextBytes = m_content.text.size();
+    rendering.keptLines = m_content.lineStarts.size();
+    rendering.keptRuns = m_content.runs.size();
+
+    const size_t records = static_cast<size_t>(std::max(end - first, 0));
+    char* out = Reserve(m_buffer, size,
                         kCommLogHeader.size() + records * kTypicalRecordBytes + kMaxBlockBytes +
                             kCommLogTrailer.size());
-    size_t size = static_cast<size_t>(Put(out, kCommLogHeader) - out);
+    if (!continues) {
+        size = static_cast<size_t>(Put(out, kCommLogHeader) - out);
+        m_open = MarkOpenBlock(start, size, style);
+    }
 
+    StyledRowWriter styled(m_content, style);
     Block block;
-    for (int i = start; i < end; ++i) {
+    bool cutShort = false;
+    for (int i = first; i < end; ++i) {
         const TrafficRecord& record = capture.m_traffic[i];
         if (record.direction != TrafficSent && record.direction != TrafficReceived) {
+            cutShort = true;
             break;
         }
         const Row own = record.direction == TrafficSent ? kSentRow : kReceivedRow;
@@ -222,15 +323,31 @@ int CommLogRenderer::Render(int force, TrafficCapture& capture, int hexDisplay, 
         }
         previousTick = tick;
         if (block.Width() > kBlockWidthLimit) {
-            size = block.AppendTo(Reserve(m_buffer, size, kMaxBlockBytes), size);
+            size = block.AppendTo(Reserve(m_buffer, size, kMaxBlockBytes), size, styled);
+            m_open = MarkOpenBlock(i + 1, size, styled.StyleInForce());
         }
     }
-    size = block.AppendTo(Reserve(m_buffer, size, kMaxBlockBytes + kCommLogTrailer.size()), size);
+    size = block.AppendTo(Reserve(m_buffer, size, kMaxBlockBytes + kCommLogTrailer.size()), size,
+                          styled);
     out = m_buffer.data();
     m_documentSize = static_cast<size_t>(Put(out + size, kCommLogTrailer) - out);
+    styled.WriteEmptyRow();  // the trailer's " \par "
+    styled.Finish();
+
+    m_continuable = !cutShort;
+    m_renderedHex = hexDisplay;
+    m_renderedStart = start;
+    m_renderedEnd = end;
+    m_renderedRecords = std::max(end - start, 0);
+    m_renderedGeneration = capture.m_generation;
+    m_serial = ++s_renderings;
 
     if (pane != nullptr) {
-        pane->SetDocument(Document());
+        rendering.document = Document();
+        rendering.content = &m_content;
+        rendering.serial = m_serial;
+        rendering.records = m_renderedRecords;
+        pane->SetRendering(rendering);
         pane->SetSelectionStart(kCommLogCaretAtEnd);
         pane->SetProperty5(1);
     }

@@ -346,6 +346,15 @@ class RtfParser {
 
 }  // namespace
 
+const StyledText& CommLogHeaderContent() {
+    static const StyledText header = [] {
+        StyledText content;
+        RtfParser(std::string(kCommLogHeader) + "x", content).Run();
+        return content;
+    }();
+    return header;
+}
+
 bool IsRtf(std::string_view data) {
     return data.substr(0, kRtfSignature.size()) == kRtfSignature;
 }
@@ -360,13 +369,7 @@ bool ReadRtf(std::string_view rtf, StyledText& out, std::string* error) {
         *error = "The file is not an RTF document.";
         return false;
     }
-    // The header's colour table and the style it leaves, as the general reader sees them.
-    static const StyledText header = [] {
-        StyledText content;
-        RtfParser(std::string(kCommLogHeader) + "x", content).Run();
-        return content;
-    }();
-    if (!ReadCommLogDocument(rtf, header, out)) {
+    if (!ReadCommLogDocument(rtf, CommLogHeaderContent(), out)) {
         RtfParser(rtf, out).Run();
     }
     return true;

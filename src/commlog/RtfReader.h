@@ -21,6 +21,10 @@ inline constexpr size_t kRtfTabWidth = 8;
 
 bool IsRtf(std::string_view data);
 
+// The communication log header followed by one character, as the general reader reads it: the
+// colour table and the style the header leaves in force.
+const StyledText& CommLogHeaderContent();
+
 // Replaces `out` with the content of `rtf`. False, with `error` set, when `rtf` is not an RTF
 // document or is too large; a damaged or truncated document reads as far as it goes.
 bool ReadRtf(std::string_view rtf, StyledText& out, std::string* error);

@@ -14,6 +14,7 @@ struct TextColour {
     uint8_t green = 0;
     uint8_t blue = 0;
     bool automatic = true;  // the table's "auto" entry: the pane's own text colour
+    bool operator==(const TextColour&) const = default;
 };
 
 // From `start` on, until the next run, the text has this colour (index into the colour table,
@@ -22,6 +23,7 @@ struct StyleRun {
     uint32_t start = 0;
     uint16_t colour = 0;
     uint8_t bold = 0;
+    bool operator==(const StyleRun&) const = default;
 };
 
 struct StyledText {
@@ -31,6 +33,7 @@ struct StyledText {
     std::vector<TextColour> colours;
     size_t longestLine = 0;
 
+    bool operator==(const StyledText&) const = default;
     void Clear() {
         text.clear();
         lineStarts.assign(1, 0);

@@ -8,6 +8,7 @@ namespace kestrel {
 void TrafficCapture::Clear() {
     std::fill(std::begin(m_traffic), std::end(m_traffic), TrafficRecord{});
     m_trafficCount = 0;
+    ++m_generation;
 }
 
 void TrafficCapture::Record(uint8_t value, uint32_t tick, int direction) {

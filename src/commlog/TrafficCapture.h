@@ -25,6 +25,8 @@ struct TrafficCapture {
     TrafficRecord m_traffic[kTrafficCapacity]{};
     int m_trafficCount = 0;
     int m_trafficFirstShown = 0;
+    // Counts the times the capture was emptied, so a rendering knows its records are still there.
+    uint32_t m_generation = 0;
 
     // Zeroes every record; m_trafficFirstShown is left as it is.
     void Clear();

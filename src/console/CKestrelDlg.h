@@ -71,6 +71,8 @@ class CKestrelDlg : public DialogEvents, private StatusLog {
 
     // Timers, polling and the repeat.
     void ReadTick();
+    void DecodeArrivedStatus();
+    int TakeWaitingBytes();
     void PollTick();
     void RepeatTick();
     void OnPollButton();

@@ -23,6 +23,8 @@ constexpr uint32_t kIdleTimeoutMs = 1;
 // first passes it also says so.
 constexpr int kSilenceLimitMs = 4000;
 constexpr int kSilenceMessageBeforeMs = 4100;
+// A tick in a mode that decodes nothing takes at most this much of what is waiting.
+constexpr int kMostTakenPerTick = 64 * kStatusBufferSize;
 // The silent-tick count stops here: far past the limit, and never near overflow.
 constexpr int kSilentTicksCap = 1000;
 
@@ -72,10 +74,14 @@ void CKestrelDlg::ReadTick() {
         port.SetTimeouts(kNextByteTimeoutMs, 0);
         ++fill;
     }
+    const bool arrived = fill != m_status.m_statusFill;
+    if (fill == kStatusBufferSize && !StatusDecoder::Decodes(m_app.m_printerMode)) {
+        fill = TakeWaitingBytes();
+    }
     port.SetTimeouts(kFirstByteTimeoutMs, 0);
 
     bool silent = false;
-    if (fill == m_status.m_statusFill) {
+    if (!arrived) {
         if (m_noStatusTicks < kSilentTicksCap) {
             ++m_noStatusTicks;
         }
@@ -93,10 +99,7 @@ void CKestrelDlg::ReadTick() {
     }
     if (!silent) {
         m_status.m_statusFill = fill;
-        if (m_status.Available() > 0) {
-            m_status.DecodeStatus(m_app.m_printerMode, Host(), *this);
-        }
-        m_status.Compact();
+        DecodeArrivedStatus();
     }
 
     Host().SetTimer(TIMER_STATUS_READ, kStatusReadPeriodMs);
@@ -104,6 +107,41 @@ void CKestrelDlg::ReadTick() {
         m_app.RenderCommLog(0);
         Host().SetTimer(TIMER_LOG_REFRESH, kLogRefreshPeriodMs);
         m_logRefreshPending = 0;
+    }
+}
+
+// Modes that decode nothing keep nothing in the buffer: once it is full it is emptied and the
+// bytes already waiting are taken too, without waiting for more, so a fast line never backs up
+// in the terminal's queue (on a UART without flow control, bytes lost). Every byte still goes
+// through Receive into the capture. Returns the fill of the buffer's last filling.
+int CKestrelDlg::TakeWaitingBytes() {
+    m_app.m_ioComm.SetTimeouts(kFirstByteTimeoutMs, 0);
+    int fill = kStatusBufferSize;
+    for (int taken = 0; fill == kStatusBufferSize && taken < kMostTakenPerTick; taken += fill) {
+        fill = 0;
+        while (fill < kStatusBufferSize &&
+               m_app.Receive(&m_status.m_statusBuffer[fill], 1) > 0) {
+            ++fill;
+        }
+    }
+    return fill;
+}
+
+// One pass decodes one record or packet; passes repeat until one makes no progress, so status
+// that arrives faster than the ticks run is decoded in the tick it arrived in, not minutes later.
+// In modes that decode nothing the buffer is emptied, or it would fill and stop the reading.
+void CKestrelDlg::DecodeArrivedStatus() {
+    bool progressed = true;
+    while (progressed && m_status.Available() > 0) {
+        const int before = m_status.m_statusPos;
+        m_status.DecodeStatus(m_app.m_printerMode, Host(), *this);
+        progressed = m_status.m_statusPos != before;
+        m_status.Compact();
+    }
+    m_status.Compact();
+    if (!StatusDecoder::Decodes(m_app.m_printerMode)) {
+        m_status.m_statusPos = 0;
+        m_status.m_statusFill = 0;
     }
 }
 

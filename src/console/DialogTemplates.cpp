@@ -10,7 +10,8 @@ using K = ControlKind;
 
 // The Smart, Ventrix and Debug groups start hidden; the mode boxes show them.
 constexpr uint32_t kHidden = kStyleHidden;
-constexpr uint32_t kSortedList = kStyleSorted | kStyleVScroll;
+// The demo list holds titles taken from file names.
+constexpr uint32_t kDemoTitleList = kStyleSorted | kStyleVScroll | kStyleFileNames;
 constexpr uint32_t kHistoryCombo = kStyleVScroll | kStyleHidden;
 
 constexpr TemplateControl kConsoleControls[] = {
@@ -18,7 +19,7 @@ constexpr TemplateControl kConsoleControls[] = {
     {IDC_COMM, K::PictureButton, "COMM", 281, 7, 87, 38, 0},
     {IDC_STATUS, K::PictureButton, "Status", 381, 7, 87, 38, 0},
     {IDC_EXITIMAGE, K::PictureButton, "ExitImage", 479, 7, 87, 38, 0},
-    {IDC_DEMOLIST, K::ListBox, "", 15, 18, 140, 88, kSortedList},
+    {IDC_DEMOLIST, K::ListBox, "", 15, 18, 140, 88, kDemoTitleList},
     {IDC_SMARTGROUP, K::GroupBox, "Vantor 60 Printer Information", 351, 52, 219, 200, kHidden},
     {IDC_PROGRESS, K::ProgressBar, "", 359, 142, 201, 12, kHidden},
     {IDC_STATELABEL, K::StaticText, "Printer State", 358, 88, 104, 9, kHidden},
@@ -104,8 +105,31 @@ constexpr TemplateControl kConsoleControls[] = {
 constexpr TemplateControl kPortDialogControls[] = {
     {kIdOk, K::DefaultPushButton, "OK", 194, 7, 50, 14, 0},
     {kIdCancel, K::PushButton, "Cancel", 194, 24, 50, 14, 0},
-    {IDC_PORTCOMBO, K::DropDownCombo, "", 21, 22, 126, 66, kStyleSorted | kStyleVScroll},
+    // Port names are device paths and print queue names as well as COMn.
+    {IDC_PORTCOMBO, K::DropDownCombo, "", 21, 22, 126, 66,
+     kStyleSorted | kStyleVScroll | kStyleFileNames},
     {IDC_SETUPSERIAL, K::PushButton, "Setup serial port.", 116, 57, 86, 16, 0},
+};
+
+// What a screen reader calls the controls without a caption of their own: the words that stand
+// beside them (or, for the two history combos, what they hold).
+constexpr ControlLabel kConsoleLabels[] = {
+    {IDC_DEMOLIST, "Select a Demo"},
+    {IDC_CMDCOMBO, "Command to send"},
+    {IDC_POLLCOMBO, "Poll command"},
+    {IDC_POLLINTERVAL, "Poll interval, ms"},
+    {IDC_REPEATCOUNT, "Repeat, times"},
+    {IDC_REPEATINTERVAL, "Repeat every, ms"},
+    {IDC_COMMLOG, "COMM DATA"},
+    {IDC_PRINTERSTATE, "Printer State"},
+    {IDC_PROGRESS, "% Done Printing"},
+    {IDC_CRITICALDONE, "Critical Field(s) Done:"},
+    {IDC_NONCRITICALDONE, "Non-Critical Field(s) Done:"},
+    {IDC_MONITORSTATE, "Monitor State:"},
+};
+
+constexpr ControlLabel kPortDialogLabels[] = {
+    {IDC_PORTCOMBO, "Communication Port"},
 };
 
 constexpr TemplateControl kAboutControls[] = {
@@ -116,10 +140,12 @@ constexpr TemplateControl kAboutControls[] = {
     {kIdOk, K::DefaultPushButton, "OK", 178, 7, 50, 14, 0},
 };
 
-constexpr DialogTemplate kConsole{IDD_KESTREL_DIALOG, "Vantor 60 Ticket Printer", 576, 402, true,
-                                  kConsoleControls};
-constexpr DialogTemplate kPortDialog{IDD_PORTDIALOG, "Select Communication Port", 251, 95,
-                                     false,          kPortDialogControls};
+constexpr DialogTemplate kConsole{
+    IDD_KESTREL_DIALOG, "Vantor 60 Ticket Printer", 576, 402, true, kConsoleControls,
+    kConsoleLabels};
+constexpr DialogTemplate kPortDialog{
+    IDD_PORTDIALOG,   "Select Communication Port", 251, 95, false, kPortDialogControls,
+    kPortDialogLabels};
 constexpr DialogTemplate kAbout{IDD_ABOUTBOX, "About Kestrel", 235, 55, false, kAboutControls};
 
 }  // namespace

@@ -90,6 +90,8 @@ void CKestrelDlg::MonitorTick() {
     m_monitorState = kMonitorDone;
     Host().KillTimer(TIMER_MONITOR);
     Host().SetItemText(IDC_MONITORSTATE, kTicketDoneText);
+    // The wait blocks the window, so the text is painted before it, not after.
+    Host().RepaintItemNow(IDC_MONITORSTATE);
     m_app.GetClock().Sleep(kClearAllDelayMs);
     // A closed port takes nothing; Transmit would still record a start byte as sent.
     if (m_portOpen) {

@@ -85,6 +85,9 @@ class DialogHost {
     virtual void DrawIconCentred() = 0;
     virtual void InvalidateRect(const ClientRect& rect, bool erase) = 0;
     virtual void RedrawWindow(bool erase) = 0;
+    // Paints one control at once with what it holds now, handling no other event: for a text
+    // that must be seen while the logic then blocks.
+    virtual void RepaintItemNow(int id) = 0;
 
     // The log pane of a dialog that has one (the console's control 1043); null otherwise.
     virtual CommLogPane* LogPane() = 0;

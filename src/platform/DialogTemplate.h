@@ -32,6 +32,9 @@ inline constexpr uint32_t kStyleSorted = 0x1;        // list or combo box keeps 
 inline constexpr uint32_t kStyleVScroll = 0x2;       // vertical scroll bar
 inline constexpr uint32_t kStyleHidden = 0x4;        // not visible at creation
 inline constexpr uint32_t kStyleFirstInGroup = 0x8;  // starts a radio group
+// The items and text are names of the file system (bytes of the system's encoding), not texts
+// in code page 1252.
+inline constexpr uint32_t kStyleFileNames = 0x10;
 
 // Control id of controls that have none (group boxes, frames).
 inline constexpr int kNoControlId = -1;
@@ -47,6 +50,13 @@ struct TemplateControl {
     uint32_t style;
 };
 
+// The name a screen reader gives a control that shows no caption of its own: the words of the
+// label that stands beside it.
+struct ControlLabel {
+    int id;
+    const char* label;  // code page 1252
+};
+
 struct DialogTemplate {
     int id;
     const char* caption;
@@ -54,6 +64,7 @@ struct DialogTemplate {
     int height;
     bool minimiseMaximiseBoxes;
     std::span<const TemplateControl> controls;  // template order = tab order
+    std::span<const ControlLabel> labels = {};
 };
 
 }  // namespace kestrel

@@ -55,6 +55,16 @@ class FileSettingsKey : public SettingsKey {
         return true;
     }
 
+    std::vector<std::string> ValueNames() const override {
+        Load();
+        std::vector<std::string> names;
+        names.reserve(m_values.size());
+        for (const SettingsValue& value : m_values) {
+            names.push_back(value.name);
+        }
+        return names;
+    }
+
     bool SetDword(std::string_view name, uint32_t number) override {
         std::vector<uint8_t> data;
         for (uint32_t shift = 0; shift < 8 * kDwordSize; shift += 8) {

@@ -38,6 +38,9 @@ class SettingsKey {
     virtual bool Query(std::string_view name, void* buffer, size_t capacity, size_t* size,
                        SettingsValueType* type) const = 0;
 
+    // The names of the values, in the order they are stored, as the registry enumerates them.
+    virtual std::vector<std::string> ValueNames() const = 0;
+
     // Typed conveniences. A DWORD read takes any value of exactly 4 bytes, without checking
     // its type, as the settings reader of the port object expects; a shorter or longer value
     // (a damaged or mistyped one) reads as missing.

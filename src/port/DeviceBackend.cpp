@@ -85,6 +85,10 @@ int DeviceBackend::ReadRaw(uint8_t* buffer, int size, uint32_t* count) {
     return 1;
 }
 
+int DeviceBackend::ReadAvailable(uint8_t* buffer, int /*wanted*/, int capacity, uint32_t* count) {
+    return ReadRaw(buffer, capacity, count);  // one read takes whatever the device has
+}
+
 int DeviceBackend::IsReady() {
     if (m_usbPrinter) {
         return 1;

@@ -12,6 +12,7 @@ class DeviceBackend : public PortBackend {
     DeviceBackend(IOComm& port, bool usbPrinter) : m_port(port), m_usbPrinter(usbPrinter) {}
     int WriteRaw(const uint8_t* bytes, int count, uint32_t* written) override;
     int ReadRaw(uint8_t* buffer, int size, uint32_t* count) override;
+    int ReadAvailable(uint8_t* buffer, int wanted, int capacity, uint32_t* count) override;
     int IsReady() override;
     int InputPending() override;
 

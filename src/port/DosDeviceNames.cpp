@@ -1,5 +1,6 @@
 #include "port/DosDeviceNames.h"
 
+#include <algorithm>
 #include <climits>
 #include <cstring>
 #include <optional>
@@ -28,6 +29,25 @@ std::optional<unsigned> PortNumber(std::string_view digits) {
     const std::optional<uint64_t> number = ReadDecimal(digits, UINT32_MAX);
     return number && *number >= 1 ? std::optional<unsigned>(static_cast<unsigned>(*number))
                                   : std::nullopt;
+}
+
+// The DOS name a family gives number n ("COM" and 3: "COM3").
+std::string CanonicalName(const DosFamily& family, unsigned number) {
+    return std::string(family.prefix) + std::to_string(number);
+}
+
+// The family and number of a DOS name such as "com3" (case ignored), or nothing.
+std::optional<std::pair<const DosFamily*, unsigned>> ParseDosName(std::string_view name) {
+    for (const DosFamily& family : kFamilies) {
+        if (StartsWithNoCase(name, family.prefix)) {
+            if (const std::optional<unsigned> number =
+                    PortNumber(name.substr(family.prefix.size()))) {
+                return std::make_pair(&family, *number);
+            }
+            return std::nullopt;
+        }
+    }
+    return std::nullopt;
 }
 
 // The zero-terminated text of a string value, or "" when it is missing or too long.
@@ -62,21 +82,13 @@ std::string DeviceForPortName(const std::string& portName, const SettingsKey* ke
     if (!name.empty() && name.front() == '/') {
         return name;
     }
-    for (const DosFamily& family : kFamilies) {
-        if (!StartsWithNoCase(name, family.prefix)) {
-            continue;
-        }
-        const std::optional<unsigned> number =
-            PortNumber(std::string_view(name).substr(family.prefix.size()));
-        if (!number) {
-            break;
-        }
-        const std::string canonical = std::string(family.prefix) + std::to_string(*number);
-        const std::string mapped = MappedPath(key, canonical);
+    if (const auto dos = ParseDosName(name)) {
+        const auto [family, number] = *dos;
+        const std::string mapped = MappedPath(key, CanonicalName(*family, number));
         if (!mapped.empty()) {
             return mapped;
         }
-        return devRoot + "/" + std::string(family.device) + std::to_string(*number - 1);
+        return devRoot + "/" + std::string(family->device) + std::to_string(number - 1);
     }
     // Any other name is a device node ("\\.\Van0" is <devRoot>/Van0), never a file of the
     // current folder; a relative path, or one that climbs out with "..", is refused.
@@ -85,6 +97,25 @@ std::string DeviceForPortName(const std::string& portName, const SettingsKey* ke
         return "";
     }
     return devRoot + "/" + name;
+}
+
+std::vector<std::string> MappedDosPortNames(const SettingsKey* key) {
+    std::vector<std::string> names;
+    if (key == nullptr) {
+        return names;
+    }
+    for (const std::string& valueName : key->ValueNames()) {
+        const auto dos = ParseDosName(valueName);
+        if (!dos) {
+            continue;
+        }
+        const std::string name = CanonicalName(*dos->first, dos->second);
+        if (!MappedPath(key, name).empty() &&
+            std::find(names.begin(), names.end(), name) == names.end()) {
+            names.push_back(name);
+        }
+    }
+    return names;
 }
 
 }  // namespace kestrel

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "platform/SettingsKey.h"
 
@@ -18,5 +19,9 @@ std::string DosDeviceName(const std::string& portName);
 // "/" without beginning with one, or "..", is refused: the result is empty. `key` may be null.
 std::string DeviceForPortName(const std::string& portName, const SettingsKey* key,
                               const std::string& devRoot = "/dev");
+
+// The DOS names ("COM3", "LPT1") that the key maps to a device path, in the key's order: ports
+// the user has named. `key` may be null.
+std::vector<std::string> MappedDosPortNames(const SettingsKey* key);
 
 }  // namespace kestrel

@@ -43,6 +43,8 @@ inline constexpr long kInvalidHandle = -2;
 inline constexpr int kInvalidSocket = -1;
 
 inline constexpr size_t kUsbCarrySize = 64;
+// A read takes everything waiting, up to this, in one call; Input hands it out as asked.
+inline constexpr int kReadAheadSize = 4096;
 
 struct OsVersionInfo {
     uint32_t dwPlatformId = 2;  // 2: the NT family, whose code paths this system takes
@@ -111,6 +113,12 @@ class IOComm {
     uint8_t m_carry[kUsbCarrySize]{};
     int m_carryCount = 0;
     int m_carryPos = 0;
+    // Bytes read beyond what the caller of Input asked for (kinds other than USB printers).
+    uint8_t m_readAhead[kReadAheadSize]{};
+    int m_readAheadCount = 0;
+    int m_readAheadPos = 0;
+    // The descriptor already seen non-blocking: time-out changes then need no system call.
+    long m_nonBlockingHandle = kNullHandle;
     int m_inputSinceOutput = 0;
     std::recursive_timed_mutex m_lock;
     int m_error = 0;
@@ -135,6 +143,9 @@ class IOComm {
     void CloseSocket();
     int WriteRaw(const uint8_t* bytes, int count, uint32_t* written);
     int ReadRaw(uint8_t* buffer, int size, uint32_t* count);
+    // One read attempt that waits for `wanted` bytes as the time-outs say and takes up to
+    // `capacity` of what is waiting.
+    int ReadAheadRaw(uint8_t* buffer, int wanted, int capacity, uint32_t* count);
 
     // Helpers of discovery and the port operations (port/Port*.cpp).
     SystemCalls& Sys();
@@ -147,6 +158,7 @@ class IOComm {
     int ApplyCommTimeouts();
     void ReopenAfterBackOff(uint32_t& delay);
     int ReadUsbWithCarry(uint8_t* buffer, int size);
+    int ReadWithReadAhead(uint8_t* buffer, int size);
 
     Clock& m_clock;
     PortEnvironment m_environment;

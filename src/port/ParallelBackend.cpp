@@ -28,6 +28,11 @@ int ParallelBackend::ReadRaw(uint8_t* buffer, int size, uint32_t* count) {
                             m_port.m_timeouts, count);
 }
 
+int ParallelBackend::ReadAvailable(uint8_t* buffer, int wanted, int capacity, uint32_t* count) {
+    return ReadWithTimeouts(m_port.Sys(), static_cast<int>(m_port.m_handle), buffer, wanted,
+                            m_port.m_timeouts, count, capacity);
+}
+
 int ParallelBackend::IsReady() {
     int status = 0;
     return m_port.Sys().Ioctl(static_cast<int>(m_port.m_handle), LPGETSTATUS, &status) == 0 &&

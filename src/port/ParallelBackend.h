@@ -11,6 +11,7 @@ class ParallelBackend : public PortBackend {
     explicit ParallelBackend(IOComm& port) : m_port(port) {}
     int WriteRaw(const uint8_t* bytes, int count, uint32_t* written) override;
     int ReadRaw(uint8_t* buffer, int size, uint32_t* count) override;
+    int ReadAvailable(uint8_t* buffer, int wanted, int capacity, uint32_t* count) override;
     int IsReady() override;
     int InputPending() override;
 

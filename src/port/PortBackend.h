@@ -17,6 +17,12 @@ class PortBackend {
     virtual int WriteRaw(const uint8_t* bytes, int count, uint32_t* written) = 0;
     // One read attempt; the bytes read through `count`. 0 on failure (errno set).
     virtual int ReadRaw(uint8_t* buffer, int size, uint32_t* count) = 0;
+    // As ReadRaw for `wanted` bytes, but each system read may take up to `capacity` bytes of
+    // what is waiting. Kinds that cannot read ahead read just what is wanted.
+    virtual int ReadAvailable(uint8_t* buffer, int wanted, int capacity, uint32_t* count) {
+        (void)capacity;
+        return ReadRaw(buffer, wanted, count);
+    }
     // 1 ready, 0 not ready.
     virtual int IsReady() = 0;
     // Bytes still to be sent, or a status code of the kind.

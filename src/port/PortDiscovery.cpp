@@ -3,6 +3,7 @@
 #include <set>
 
 #include "platform/AsciiText.h"
+#include "port/DosDeviceNames.h"
 #include "port/IOComm.h"
 #include "port/RememberedTcpText.h"
 #include "port/SocketUri.h"
@@ -42,10 +43,10 @@ std::string IOComm::GetPortName(int index) {
     // A device reached by several names (a tty and its by-id link, or a tty that is both a
     // system port and the printer's virtual COM port) is offered once.
     std::set<std::string> offeredDevices;
-    // Counts one offered name; true when it is the one asked for.
-    const auto offer = [&](const std::string& name) {
-        const std::string device =
-            !name.empty() && name.front() == '/' ? ResolvePath(name) : std::string();
+    // Counts one offered name that reaches the device at `path` (empty: none); true when it is
+    // the one asked for.
+    const auto offerDevice = [&](const std::string& name, const std::string& path) {
+        const std::string device = path.empty() ? std::string() : ResolvePath(path);
         if (!device.empty() && !offeredDevices.insert(device).second) {
             ++position;
             return false;
@@ -58,6 +59,18 @@ std::string IOComm::GetPortName(int index) {
         ++position;
         return false;
     };
+    const auto offer = [&](const std::string& name) {
+        return offerDevice(name, !name.empty() && name.front() == '/' ? name : std::string());
+    };
+    // The DOS names that the settings key maps come first: the user has named those ports.
+    {
+        const std::unique_ptr<SettingsKey> key = OpenSettingsKey();
+        for (const std::string& name : MappedDosPortNames(key.get())) {
+            if (offerDevice(name, DeviceForPortName(name, key.get(), m_environment.devRoot))) {
+                return found;
+            }
+        }
+    }
     for (const std::string& name : SystemPortNames(m_environment, Spooler())) {
         if (IsFilePort(name)) {
             ++position;

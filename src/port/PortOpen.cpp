@@ -84,6 +84,9 @@ long IOComm::Open() {
     m_inputSinceOutput = 0;
     m_carryCount = 0;
     m_carryPos = 0;
+    m_readAheadCount = 0;
+    m_readAheadPos = 0;
+    m_nonBlockingHandle = kNullHandle;
     m_lastReadCount = 0;
     m_bytesWritten = 0;
     m_error = 0;

@@ -52,15 +52,19 @@ int IOComm::SetTimeouts(uint32_t total, uint32_t other) {
 // itself must never block.
 int IOComm::ApplyCommTimeouts() {
     SystemCalls& sys = Sys();
+    if (m_handle == m_nonBlockingHandle) {
+        return 1;  // the read tick changes time-outs for every byte: no call when nothing changes
+    }
     const int fd = static_cast<int>(m_handle);
     const int flags = sys.Fcntl(fd, F_GETFL, 0);
     if (flags < 0) {
         return 0;
     }
-    if ((flags & O_NONBLOCK) != 0) {
-        return 1;
+    if ((flags & O_NONBLOCK) == 0 && sys.Fcntl(fd, F_SETFL, flags | O_NONBLOCK) != 0) {
+        return 0;
     }
-    return sys.Fcntl(fd, F_SETFL, flags | O_NONBLOCK) == 0 ? 1 : 0;
+    m_nonBlockingHandle = m_handle;
+    return 1;
 }
 
 int IOComm::SetBreak() {

@@ -21,6 +21,14 @@ constexpr int kMaxWriteFailures = 5;
 constexpr uint32_t kWriteFailureWaitMs = 200;
 constexpr uint32_t kDeviceReopenWaitMs = 2000;
 
+// Hands out bytes kept from an earlier read: as many as are kept and still wanted.
+int TakeKept(const uint8_t* kept, int& position, int count, uint8_t* out, int wanted) {
+    const int take = std::min(count - position, wanted);
+    std::memcpy(out, kept + position, static_cast<size_t>(take));
+    position += take;
+    return take;
+}
+
 bool IsConnectionLost(int error) {
     return error == EPIPE || error == ECONNRESET || error == ENOTCONN;
 }
@@ -102,7 +110,7 @@ int IOComm::Input(uint8_t* buffer, int size) {
     errno = 0;
     uint32_t count = 0;
     int result =
-        m_kind == KindUsbPrinter ? ReadUsbWithCarry(buffer, size) : ReadRaw(buffer, size, &count);
+        m_kind == KindUsbPrinter ? ReadUsbWithCarry(buffer, size) : ReadWithReadAhead(buffer, size);
     int readError = errno;
     if (result == 0 && m_kind != KindUsbPrinter && m_kind != KindTcp) {
         ++m_readFailures;
@@ -125,15 +133,44 @@ int IOComm::Input(uint8_t* buffer, int size) {
     return m_lastReadCount;
 }
 
+// The status read tick asks for one byte at a time; one read call takes every byte waiting and
+// the following calls are served from memory, so a burst costs one system call, not one a byte.
+int IOComm::ReadWithReadAhead(uint8_t* buffer, int size) {
+    int delivered = 0;
+    int result = 1;
+    while (delivered < size) {
+        if (m_readAheadPos < m_readAheadCount) {
+            delivered += TakeKept(m_readAhead, m_readAheadPos, m_readAheadCount, buffer + delivered,
+                                  size - delivered);
+            continue;
+        }
+        m_readAheadPos = 0;
+        m_readAheadCount = 0;
+        const int wanted = size - delivered;
+        uint32_t got = 0;
+        result = ReadAheadRaw(m_readAhead, wanted, kReadAheadSize, &got);
+        m_readAheadCount = static_cast<int>(got);
+        if (result == 0 || got == 0) {
+            break;
+        }
+        if (static_cast<int>(got) < wanted) {
+            // The time-outs ran out: hand out what came and wait no more.
+            delivered +=
+                TakeKept(m_readAhead, m_readAheadPos, m_readAheadCount, buffer + delivered, wanted);
+            break;
+        }
+    }
+    m_lastCount = static_cast<uint32_t>(delivered);
+    return delivered > 0 ? 1 : result;
+}
+
 int IOComm::ReadUsbWithCarry(uint8_t* buffer, int size) {
     int delivered = 0;
     int result = 1;
     while (delivered < size) {
         if (m_carryPos < m_carryCount) {
-            const int take = std::min(m_carryCount - m_carryPos, size - delivered);
-            std::memcpy(buffer + delivered, m_carry + m_carryPos, static_cast<size_t>(take));
-            m_carryPos += take;
-            delivered += take;
+            delivered +=
+                TakeKept(m_carry, m_carryPos, m_carryCount, buffer + delivered, size - delivered);
             continue;
         }
         uint8_t block[kUsbCarrySize]{};

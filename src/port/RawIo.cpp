@@ -33,6 +33,17 @@ int IOComm::ReadRaw(uint8_t* buffer, int size, uint32_t* count) {
     return result;
 }
 
+int IOComm::ReadAheadRaw(uint8_t* buffer, int wanted, int capacity, uint32_t* count) {
+    *count = 0;
+    if (m_kind != KindTcp && m_handle < 0) {
+        errno = EBADF;
+        return 0;
+    }
+    const int result = Backend().ReadAvailable(buffer, wanted, capacity, count);
+    *count = std::min(*count, static_cast<uint32_t>(capacity));
+    return result;
+}
+
 PortBackend& IOComm::Backend() {
     if (!m_backend || m_backendKind != m_kind) {
         m_backend = MakePortBackend(m_kind, *this);

@@ -25,6 +25,11 @@ int SerialBackend::ReadRaw(uint8_t* buffer, int size, uint32_t* count) {
                             m_port.m_timeouts, count);
 }
 
+int SerialBackend::ReadAvailable(uint8_t* buffer, int wanted, int capacity, uint32_t* count) {
+    return ReadWithTimeouts(m_port.Sys(), static_cast<int>(m_port.m_handle), buffer, wanted,
+                            m_port.m_timeouts, count, capacity);
+}
+
 int SerialBackend::IsReady() {
     if (m_port.m_handshake == HandshakeHardware) {
         return ModemStatusReady();

@@ -60,6 +60,10 @@ int TcpBackend::ReadRaw(uint8_t* buffer, int size, uint32_t* count) {
     return 1;
 }
 
+int TcpBackend::ReadAvailable(uint8_t* buffer, int /*wanted*/, int capacity, uint32_t* count) {
+    return ReadRaw(buffer, capacity, count);  // one receive takes whatever has arrived
+}
+
 int TcpBackend::IsReady() {
     return m_port.m_socket >= 0 ? 1 : 0;
 }

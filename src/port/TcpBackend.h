@@ -10,6 +10,7 @@ class TcpBackend : public PortBackend {
     explicit TcpBackend(IOComm& port) : m_port(port) {}
     int WriteRaw(const uint8_t* bytes, int count, uint32_t* written) override;
     int ReadRaw(uint8_t* buffer, int size, uint32_t* count) override;
+    int ReadAvailable(uint8_t* buffer, int wanted, int capacity, uint32_t* count) override;
     int IsReady() override;
     int InputPending() override;
 

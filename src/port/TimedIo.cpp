@@ -82,11 +82,12 @@ int WaitForDescriptor(SystemCalls& sys, int fd, short events, int milliseconds, 
 }
 
 int ReadWithTimeouts(SystemCalls& sys, int fd, uint8_t* buffer, int size,
-                     const COMMTIMEOUTS& timeouts, uint32_t* count) {
+                     const COMMTIMEOUTS& timeouts, uint32_t* count, int capacity) {
     *count = 0;
     if (size <= 0) {
         return 1;
     }
+    const int room = capacity > size ? capacity : size;
     const bool immediate = timeouts.ReadIntervalTimeout == kTimeoutMaxValue &&
                            timeouts.ReadTotalTimeoutMultiplier == 0 &&
                            timeouts.ReadTotalTimeoutConstant == 0;
@@ -107,7 +108,7 @@ int ReadWithTimeouts(SystemCalls& sys, int fd, uint8_t* buffer, int size,
     // Bytes already waiting are taken without a wait: one system call per read in the usual
     // case of the status read loop.
     while (got < size) {
-        const ssize_t n = sys.Read(fd, buffer + got, static_cast<size_t>(size - got));
+        const ssize_t n = sys.Read(fd, buffer + got, static_cast<size_t>(room - got));
         if (n > 0) {
             got += static_cast<int>(n);
             idle = 0;

@@ -16,9 +16,10 @@ inline constexpr uint32_t kTimeoutMaxValue = 0xFFFFFFFF;
 // Reads up to `size` bytes. Total limit: ReadTotalTimeoutMultiplier × size +
 // ReadTotalTimeoutConstant (0: none); after the first byte no gap between bytes may exceed
 // ReadIntervalTimeout (0: none). A limit that runs out is a success with the bytes read so far.
-// Returns 0 (errno set) when the descriptor fails before anything arrived.
+// Returns 0 (errno set) when the descriptor fails before anything arrived. With `capacity`
+// above `size`, each system read may take up to `capacity` bytes of what is already waiting.
 int ReadWithTimeouts(SystemCalls& sys, int fd, uint8_t* buffer, int size,
-                     const COMMTIMEOUTS& timeouts, uint32_t* count);
+                     const COMMTIMEOUTS& timeouts, uint32_t* count, int capacity = 0);
 
 // Writes `size` bytes within WriteTotalTimeoutMultiplier × size + WriteTotalTimeoutConstant
 // (0: no limit). A limit that runs out is a success with the bytes written so far; a failure

@@ -53,8 +53,12 @@ int DecodeSmartRecord(const uint8_t* bytes, int available, DialogHost& host) {
         const uint8_t* next = std::find_if(bytes, bytes + available, IsCodeByte);
         return static_cast<int>(next - bytes);
     }
-    // Skipped codes wait for their second byte too, so the position never passes the fill.
+    // A skipped code is passed with its data byte at once, whether or not that byte is here
+    // yet: nothing is read, and a data byte still to come then lands behind the position.
     const SmartRecord record = SmartRecordFor(bytes[0]);
+    if (record.action == SmartRecordAction::Skip) {
+        return record.length;
+    }
     if (available < record.length) {
         return 0;
     }

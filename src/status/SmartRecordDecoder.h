@@ -9,8 +9,8 @@ namespace kestrel {
 
 // Decodes what starts the `available` (at least 1) bytes and returns how many to consume:
 // the run of bytes before the next code byte, or a whole record once all of it is there
-// (shown in its controls), or 0 while a record still waits for bytes. Never reads past
-// `available`.
+// (shown in its controls), or 0 while a record still waits for bytes. A skipped code gives
+// its length at once, which may be one more than `available`. Never reads past `available`.
 int DecodeSmartRecord(const uint8_t* bytes, int available, DialogHost& host);
 
 }  // namespace kestrel

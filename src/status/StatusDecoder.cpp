@@ -17,9 +17,10 @@ void StatusDecoder::Clear() {
 
 void StatusDecoder::DecodeStatus(int printerMode, DialogHost& host, StatusLog& log) {
     // The indexes are open to the console; never let a bad pair send a read outside the buffer.
+    // The position may stand one past the fill: a skipped code whose data byte is still to come.
     m_statusFill = std::clamp(m_statusFill, 0, kStatusBufferSize);
-    m_statusPos = std::clamp(m_statusPos, 0, m_statusFill);
-    if (Available() == 0) {
+    m_statusPos = std::clamp(m_statusPos, 0, m_statusFill + kSkippedDataBytePending);
+    if (Available() <= 0) {
         return;
     }
     const uint8_t* bytes = m_statusBuffer + m_statusPos;
@@ -37,6 +38,11 @@ void StatusDecoder::DecodeStatus(int printerMode, DialogHost& host, StatusLog& l
             break;
     }
     m_statusPos += consumed;
+}
+
+bool StatusDecoder::Decodes(int printerMode) {
+    return printerMode == static_cast<int>(PrinterMode::Smart) ||
+           printerMode == static_cast<int>(PrinterMode::Ventrix);
 }
 
 void StatusDecoder::Compact() {

@@ -13,6 +13,9 @@ namespace kestrel {
 inline constexpr int kStatusBufferSize = 1000;
 // Decoded bytes are dropped from the front once the position passes this.
 inline constexpr int kStatusCompactThreshold = 500;
+// How far the position may run past the fill: a skipped Smart code is passed with its data
+// byte before that byte has arrived.
+inline constexpr int kSkippedDataBytePending = 1;
 
 // Where the decoder writes its application-log entries, and the log pane text that follows
 // each of them.
@@ -29,11 +32,16 @@ class StatusDecoder {
     void Clear();
     // One decoding pass: at most one record, one packet or one resynchronisation, for the
     // decoding of `printerMode` (Smart or Ventrix; other modes decode nothing).
-    // Keeps 0 <= m_statusPos <= m_statusFill <= kStatusBufferSize.
+    // Keeps 0 <= m_statusPos <= m_statusFill + kSkippedDataBytePending and
+    // m_statusFill <= kStatusBufferSize.
     void DecodeStatus(int printerMode, DialogHost& host, StatusLog& log);
-    // Past kStatusCompactThreshold, moves the undecoded bytes to the front.
+    // Past kStatusCompactThreshold, moves the undecoded bytes to the front (a position past the
+    // fill leaves none).
     void Compact();
+    // Negative while a skipped code's data byte is still to come.
     int Available() const { return m_statusFill - m_statusPos; }
+    // Smart and Ventrix decode what arrives; in the other modes nothing is ever taken out.
+    static bool Decodes(int printerMode);
 
     uint8_t m_statusBuffer[kStatusBufferSize]{};
     int m_statusFill = 0;

@@ -1,6 +1,7 @@
 #include "ui/Artwork.h"
 
 #include <QtGlobal>
+#include <string_view>
 
 // The resources live in a static library: the linker keeps them only when they are named.
 static void RegisterKestrelResources() {
@@ -18,6 +19,23 @@ QString ButtonImagePath(const std::string& imageName) {
     EnsureArtworkRegistered();
     return QStringLiteral(":/images/") + QString::fromLatin1(imageName.c_str()) +
            QStringLiteral(".png");
+}
+
+QString ButtonImageWords(const std::string& imageBase) {
+    struct Words {
+        std::string_view imageBase;
+        const char* words;
+    };
+    static constexpr Words kWords[] = {
+        {"PRINT", "PRINT TICKET"}, {"COMM", "OPEN PORT"}, {"COMMCLOSE", "CLOSE PORT"},
+        {"STATUS", "HELP"},        {"EXITIMAGE", "EXIT"},
+    };
+    for (const Words& entry : kWords) {
+        if (entry.imageBase == imageBase) {
+            return QString::fromLatin1(entry.words);
+        }
+    }
+    return QString();
 }
 
 QIcon KestrelIcon() {

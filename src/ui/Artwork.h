@@ -13,6 +13,10 @@ void EnsureArtworkRegistered();
 // The resource path of a button image, e.g. ":/images/PRINTU.png".
 QString ButtonImagePath(const std::string& imageName);
 
+// The words a button's images show ("PRINT" shows PRINT TICKET, "COMMCLOSE" CLOSE PORT), which
+// are the button's name for a screen reader; empty for an unknown set.
+QString ButtonImageWords(const std::string& imageBase);
+
 // The application's icon.
 QIcon KestrelIcon();
 

@@ -8,6 +8,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
+#include <QShortcut>
 #include <algorithm>
 #include <climits>
 #include <cmath>
@@ -16,6 +17,8 @@
 #include "commlog/RtfPlainText.h"
 #include "commlog/RtfReader.h"
 #include "ui/Cp1252QString.h"
+#include "ui/LogFindBar.h"
+#include "ui/LogPaneNewRecordsBar.h"
 #include "ui/LogPanePainter.h"
 
 namespace kestrel {
@@ -38,12 +41,22 @@ int ClampToInt(size_t value) {
     return static_cast<int>(std::min<size_t>(value, INT_MAX));
 }
 
-// Scroll bars count lines and columns: `total` of them, `visible` at a time.
+// Scroll bars count lines and columns: `total` of them, `visible` at a time. A bar whose range
+// stays is left alone, so it neither moves nor repaints.
 void SetScrollRange(QScrollBar* bar, size_t total, size_t visible) {
-    bar->setRange(0, ClampToInt(total - std::min(visible, total)));
-    bar->setPageStep(ClampToInt(visible));
+    const int maximum = ClampToInt(total - std::min(visible, total));
+    if (bar->maximum() != maximum || bar->minimum() != 0) {
+        bar->setRange(0, maximum);
+    }
+    if (bar->pageStep() != ClampToInt(visible)) {
+        bar->setPageStep(ClampToInt(visible));
+    }
     bar->setSingleStep(1);
 }
+
+// The new-records bar's height in lines of the pane.
+constexpr double kNewRecordsBarLines = 1.8;
+constexpr int kOverlayMargin = 4;
 
 // Scrolls as little as needed to bring `position` into the `visible` positions shown.
 void ScrollToShow(QScrollBar* bar, size_t position, size_t visible) {
@@ -63,14 +76,58 @@ CRichtextctrl1::CRichtextctrl1(QWidget* parent) : QAbstractScrollArea(parent) {
     setFocusPolicy(Qt::StrongFocus);
     viewport()->setCursor(Qt::IBeamCursor);
     viewport()->setAutoFillBackground(false);
+    // The pane paints every pixel of what it updates: nothing behind it is painted first.
+    viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     UpdateScrollBars();
+
+    m_newRecordsBar = new LogPaneNewRecordsBar(this);
+    connect(m_newRecordsBar, &QPushButton::clicked, this, &CRichtextctrl1::FollowToEnd);
+    m_findBar = new LogFindBar(this);
+    connect(m_findBar, &LogFindBar::QueryChanged, this, &CRichtextctrl1::RunSearch);
+    connect(m_findBar, &LogFindBar::NextRequested, this, [this] { ShowMatch(1); });
+    connect(m_findBar, &LogFindBar::PreviousRequested, this, [this] { ShowMatch(-1); });
+    connect(m_findBar, &LogFindBar::Closed, this, &CRichtextctrl1::CloseFind);
+    auto* find = new QShortcut(QKeySequence::Find, this, this, &CRichtextctrl1::OpenFindBar);
+    find->setContext(Qt::WindowShortcut);
+    for (QScrollBar* bar : {verticalScrollBar(), horizontalScrollBar()}) {
+        connect(bar, &QScrollBar::valueChanged, this, [this] {
+            if (m_scrollingItself == 0) {
+                OperatorMoved();
+            }
+        });
+    }
 }
 
 CRichtextctrl1::~CRichtextctrl1() = default;
 
+void CRichtextctrl1::SetRendering(const CommLogRendering& rendering) {
+    const size_t keptLines = m_follower.Take(rendering, m_document, m_content);
+    m_documentIsRtf = true;
+    const bool continued = m_follower.Continued();
+    const int arrived = continued ? rendering.records - rendering.keptRecords : rendering.records;
+    {
+        ScrollingItself guard(m_scrollingItself);
+        m_caret = std::min(m_caret, m_content.text.size());
+        m_anchor = std::min(m_anchor, m_content.text.size());
+        UpdateScrollBars();
+    }
+    if (!m_following && arrived > 0) {
+        m_newRecordsBelow += arrived;
+        m_newRecordsBar->SetCount(m_newRecordsBelow);
+        m_newRecordsBar->show();
+        PlaceOverlays();
+    }
+    if (m_findBar->isVisible()) {
+        RunSearch();
+    }
+    m_changedFromLine = continued ? keptLines : 0;
+    RepaintFromLine(m_changedFromLine);
+}
+
 void CRichtextctrl1::SetDocument(std::string_view rtf) {
+    m_follower.Forget();
     m_document.assign(rtf);
     std::string error;
     m_documentIsRtf = ReadRtf(m_document, m_content, &error);
@@ -81,10 +138,79 @@ void CRichtextctrl1::SetDocument(std::string_view rtf) {
 }
 
 void CRichtextctrl1::SetSelectionStart(long position) {
-    m_caret = std::min(static_cast<size_t>(std::max(position, 0L)), m_content.text.size());
+    // While the operator reads back, the caret waits at their place; it goes where the system
+    // puts it once the view follows again.
+    if (m_following) {
+        PlaceCaret(static_cast<size_t>(std::max(position, 0L)));
+    }
+}
+
+void CRichtextctrl1::PlaceCaret(size_t offset) {
+    const size_t before = m_content.LineAt(std::min({m_caret, m_anchor, m_content.text.size()}));
+    m_caret = std::min(offset, m_content.text.size());
     m_anchor = m_caret;
-    EnsureVisible(m_caret);
-    viewport()->update();
+    {
+        ScrollingItself guard(m_scrollingItself);
+        EnsureVisible(m_caret);
+    }
+    // Lines moved by the scroll were copied as they were: the ones that changed are painted
+    // again where they are now, with the old and the new caret.
+    RepaintFromLine(std::min({before, m_content.LineAt(m_caret), m_changedFromLine}));
+    m_changedFromLine = SIZE_MAX;
+}
+
+void CRichtextctrl1::RepaintFromLine(size_t line) {
+    const size_t first = FirstVisibleLine();
+    const int top = line <= first ? 0 : ClampToInt(line - first) * m_painter->LineHeight();
+    if (top < viewport()->height()) {
+        viewport()->update(0, top, viewport()->width(), viewport()->height() - top);
+    }
+}
+
+bool CRichtextctrl1::ViewAtEnd() const {
+    const QScrollBar* vertical = verticalScrollBar();
+    return vertical->value() >= vertical->maximum();
+}
+
+void CRichtextctrl1::OperatorMoved() {
+    SetFollowing(ViewAtEnd() && SelectionBegin() == SelectionEnd());
+}
+
+void CRichtextctrl1::SetFollowing(bool following) {
+    if (m_following == following) {
+        return;
+    }
+    m_following = following;
+    if (following) {
+        m_newRecordsBelow = 0;
+        m_newRecordsBar->hide();
+    }
+}
+
+void CRichtextctrl1::FollowToEnd() {
+    SetFollowing(true);
+    PlaceCaret(m_content.text.size());
+}
+
+void CRichtextctrl1::PlaceOverlays() {
+    const QRect area = viewport()->geometry();
+    const int barHeight = static_cast<int>(m_painter->LineHeight() * kNewRecordsBarLines) + 4;
+    m_newRecordsBar->setGeometry(area.left(), area.bottom() + 1 - barHeight, area.width(),
+                                 barHeight);
+    const QSize find = m_findBar->sizeHint();
+    m_findBar->setGeometry(std::max(area.left(), area.right() + 1 - find.width() - kOverlayMargin),
+                           area.top() + kOverlayMargin, std::min(find.width(), area.width()),
+                           find.height());
+}
+
+void CRichtextctrl1::scrollContentsBy(int dx, int dy) {
+    // Whole lines move as pixels; only the lines that come into view are painted.
+    if (dx == 0 && dy != 0 &&
+        std::abs(dy) < ClampToInt(m_painter->VisibleLines(viewport()->height()))) {
+        viewport()->scroll(0, dy * m_painter->LineHeight());
+    } else {
+        viewport()->update();
+    }
 }
 
 void CRichtextctrl1::SetProperty5(long value) {
@@ -110,6 +236,7 @@ bool CRichtextctrl1::LoadFile(const std::string& path, std::string* error) {
         *error = "Cannot load \"" + path + "\": " + why;
         return false;
     }
+    m_follower.Forget();
     m_document = std::move(bytes);
     m_documentIsRtf = true;
     m_content = std::move(content);
@@ -134,6 +261,7 @@ std::string CRichtextctrl1::SelectedText() const {
 void CRichtextctrl1::SelectAll() {
     m_anchor = 0;
     m_caret = m_content.text.size();
+    OperatorMoved();
     viewport()->update();
 }
 
@@ -146,9 +274,16 @@ void CRichtextctrl1::CopySelection() const {
 void CRichtextctrl1::ContentReplaced() {
     m_caret = 0;
     m_anchor = 0;
-    UpdateScrollBars();
-    verticalScrollBar()->setValue(0);
-    horizontalScrollBar()->setValue(0);
+    {
+        ScrollingItself guard(m_scrollingItself);
+        UpdateScrollBars();
+        verticalScrollBar()->setValue(0);
+        horizontalScrollBar()->setValue(0);
+    }
+    SetFollowing(true);
+    if (m_findBar->isVisible()) {
+        RunSearch();
+    }
     viewport()->update();
 }
 
@@ -179,15 +314,20 @@ size_t CRichtextctrl1::OffsetAt(const QPoint& point) const {
     return m_content.lineStarts[line] + column;
 }
 
-void CRichtextctrl1::paintEvent(QPaintEvent*) {
+void CRichtextctrl1::paintEvent(QPaintEvent* event) {
     QPainter painter(viewport());
-    painter.fillRect(viewport()->rect(), palette().color(QPalette::Base));
+    const QRect area = event->rect();
+    painter.fillRect(area, palette().color(QPalette::Base));
     LogPaneView view;
     view.firstLine = FirstVisibleLine();
     view.firstColumn = static_cast<size_t>(horizontalScrollBar()->value());
     view.size = viewport()->size();
+    view.paintTop = area.top();
+    view.paintBottom = area.bottom();
     view.selectionBegin = SelectionBegin();
     view.selectionEnd = SelectionEnd();
+    view.matches = &m_matches;
+    view.currentMatch = m_currentMatch;
     m_painter->Paint(painter, m_content, view, palette());
     if (hasFocus()) {
         const size_t line = m_content.LineAt(m_caret);
@@ -206,10 +346,12 @@ void CRichtextctrl1::resizeEvent(QResizeEvent* event) {
     const QScrollBar* vertical = verticalScrollBar();
     const bool atEnd = vertical->value() == vertical->maximum();
     QAbstractScrollArea::resizeEvent(event);
+    ScrollingItself guard(m_scrollingItself);
     UpdateScrollBars();
     if (atEnd) {
         verticalScrollBar()->setValue(vertical->maximum());
     }
+    PlaceOverlays();
 }
 
 void CRichtextctrl1::changeEvent(QEvent* event) {
@@ -226,9 +368,13 @@ void CRichtextctrl1::keyPressEvent(QKeyEvent* event) {
     } else if (event->matches(QKeySequence::Copy)) {
         CopySelection();
     } else if (event->matches(QKeySequence::MoveToEndOfDocument)) {
-        SetSelectionStart(static_cast<long>(std::min<size_t>(m_content.text.size(), LONG_MAX)));
+        PlaceCaret(m_content.text.size());
+        OperatorMoved();
     } else if (event->matches(QKeySequence::MoveToStartOfDocument)) {
-        SetSelectionStart(0);
+        PlaceCaret(0);
+        OperatorMoved();
+    } else if (event->key() == Qt::Key_Escape && m_findBar->isVisible()) {
+        CloseFind();
     } else {
         QAbstractScrollArea::keyPressEvent(event);
     }
@@ -240,6 +386,7 @@ void CRichtextctrl1::mousePressEvent(QMouseEvent* event) {
         if (!(event->modifiers() & Qt::ShiftModifier)) {
             m_anchor = m_caret;
         }
+        OperatorMoved();
         viewport()->update();
     }
     QAbstractScrollArea::mousePressEvent(event);
@@ -248,7 +395,11 @@ void CRichtextctrl1::mousePressEvent(QMouseEvent* event) {
 void CRichtextctrl1::mouseMoveEvent(QMouseEvent* event) {
     if (event->buttons() & Qt::LeftButton) {
         m_caret = OffsetAt(event->position().toPoint());
-        EnsureVisible(m_caret);
+        {
+            ScrollingItself guard(m_scrollingItself);
+            EnsureVisible(m_caret);
+        }
+        OperatorMoved();
         viewport()->update();
     }
 }
@@ -258,6 +409,9 @@ void CRichtextctrl1::contextMenuEvent(QContextMenuEvent* event) {
     QAction* copy = menu.addAction(tr("&Copy"), this, &CRichtextctrl1::CopySelection);
     copy->setEnabled(SelectionBegin() < SelectionEnd());
     menu.addAction(tr("Select &All"), this, &CRichtextctrl1::SelectAll);
+    menu.addSeparator();
+    QAction* find = menu.addAction(tr("&Find..."), this, &CRichtextctrl1::OpenFindBar);
+    find->setShortcut(QKeySequence::Find);
     menu.exec(event->globalPos());
 }
 

@@ -5,15 +5,20 @@
 #pragma once
 
 #include <QAbstractScrollArea>
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
 
 #include "commlog/CommLogPane.h"
+#include "commlog/CommLogRendering.h"
+#include "commlog/LogSearch.h"
 #include "commlog/StyledText.h"
 
 namespace kestrel {
 
+class LogFindBar;
+class LogPaneNewRecordsBar;
 class LogPanePainter;
 
 class CRichtextctrl1 : public QAbstractScrollArea, public CommLogPane {
@@ -25,6 +30,10 @@ class CRichtextctrl1 : public QAbstractScrollArea, public CommLogPane {
 
     // CommLogPane: the control's properties and methods.
     void SetDocument(std::string_view rtf) override;
+    // A rendering of the log: only what changed is copied and repainted. While the operator
+    // reads back (scrolled up, or text selected) the view holds still and a bar counts the
+    // records that arrived below.
+    void SetRendering(const CommLogRendering& rendering) override;
     void SetSelectionStart(long position) override;
     void SetProperty5(long value) override;
     std::string Text() const override;
@@ -43,6 +52,20 @@ class CRichtextctrl1 : public QAbstractScrollArea, public CommLogPane {
     void SelectAll();
     void CopySelection() const;
 
+    // Following new records at the end, or holding still while the operator reads back.
+    bool IsFollowing() const { return m_following; }
+    int NewRecordsBelow() const { return m_newRecordsBelow; }
+    // What the new-records bar does when clicked: back to the end, following again.
+    void FollowToEnd();
+    const LogPaneNewRecordsBar* NewRecordsBar() const { return m_newRecordsBar; }
+
+    // Find: the bar over the pane (Ctrl+F, the context menu), and its matches.
+    void OpenFindBar();
+    LogFindBar* FindBar() const { return m_findBar; }
+    const LogSearchResult& Matches() const { return m_matches; }
+    // The match shown as current, or -1 when there is none.
+    int CurrentMatch() const { return m_currentMatch; }
+
   protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
@@ -51,11 +74,38 @@ class CRichtextctrl1 : public QAbstractScrollArea, public CommLogPane {
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
+    void scrollContentsBy(int dx, int dy) override;
 
   private:
+    // Marks a change of the pane's own, which the scroll-bar handlers do not take for the
+    // operator's.
+    class ScrollingItself {
+      public:
+        explicit ScrollingItself(int& depth) : m_depth(depth) { ++m_depth; }
+        ~ScrollingItself() { --m_depth; }
+        ScrollingItself(const ScrollingItself&) = delete;
+        ScrollingItself& operator=(const ScrollingItself&) = delete;
+
+      private:
+        int& m_depth;
+    };
+
     void ContentReplaced();
     void UpdateScrollBars();
     void EnsureVisible(size_t offset);
+    void PlaceCaret(size_t offset);
+    // The operator moved the view or the selection: follow when that left the view at the end
+    // with nothing selected, else hold.
+    void OperatorMoved();
+    void SetFollowing(bool following);
+    void PlaceOverlays();
+    void RepaintFromLine(size_t line);
+    bool ViewAtEnd() const;
+
+    // Find (CRichtextctrl1Find.cpp).
+    void RunSearch();
+    void ShowMatch(int direction);
+    void CloseFind();
     size_t OffsetAt(const QPoint& point) const;
     size_t SelectionBegin() const { return std::min(m_anchor, m_caret); }
     size_t SelectionEnd() const { return std::max(m_anchor, m_caret); }
@@ -67,6 +117,16 @@ class CRichtextctrl1 : public QAbstractScrollArea, public CommLogPane {
     size_t m_caret = 0;
     size_t m_anchor = 0;  // the other end of the selection
     long m_property5 = 0;
+
+    CommLogFollower m_follower;
+    bool m_following = true;
+    int m_newRecordsBelow = 0;
+    int m_scrollingItself = 0;  // our own scroll-bar changes are no move of the operator's
+    size_t m_changedFromLine = SIZE_MAX;  // the first line the last rendering changed
+    LogPaneNewRecordsBar* m_newRecordsBar = nullptr;
+    LogFindBar* m_findBar = nullptr;
+    LogSearchResult m_matches;
+    int m_currentMatch = -1;
 };
 
 }  // namespace kestrel

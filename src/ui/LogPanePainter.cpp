@@ -14,6 +14,9 @@ namespace {
 
 constexpr int kCodePageSize = 256;
 constexpr int kSelectionAlpha = 90;  // the selection tints the background; text keeps its colour
+// Matches of find: every one on yellow, the current one on orange (the log's unused colours).
+const QColor kMatchColour(255, 255, 0);
+const QColor kCurrentMatchColour(255, 153, 0);
 
 void FillGlyphTable(const QRawFont& font, std::array<quint32, kCodePageSize>& table) {
     QString characters;
@@ -75,8 +78,48 @@ QColor LogPanePainter::ColourOf(const StyledText& content, uint16_t index,
 
 void LogPanePainter::Paint(QPainter& painter, const StyledText& content, const LogPaneView& view,
                            const QPalette& palette) const {
+    PaintMatches(painter, content, view);
     PaintSelection(painter, content, view, palette);
     PaintText(painter, content, view, palette);
+}
+
+std::pair<size_t, size_t> LogPanePainter::LinesToPaint(const StyledText& content,
+                                                       const LogPaneView& view) const {
+    const size_t top = static_cast<size_t>(std::max(0, view.paintTop) / m_lineHeight);
+    const size_t rows = VisibleLines(view.size.height()) + 1;
+    const size_t bottom =
+        std::min(rows, static_cast<size_t>(std::max(0, view.paintBottom) / m_lineHeight) + 1);
+    return {std::min(content.LineCount(), view.firstLine + top),
+            std::min(content.LineCount(), view.firstLine + bottom)};
+}
+
+void LogPanePainter::PaintMatches(QPainter& painter, const StyledText& content,
+                                  const LogPaneView& view) const {
+    if (view.matches == nullptr || view.matches->spans.empty()) {
+        return;
+    }
+    const auto [firstLine, lastLine] = LinesToPaint(content, view);
+    if (firstLine >= lastLine) {
+        return;
+    }
+    const std::vector<MatchSpan>& spans = view.matches->spans;
+    const auto from = static_cast<uint32_t>(content.lineStarts[firstLine]);
+    auto span = std::lower_bound(
+        spans.begin(), spans.end(), from,
+        [](const MatchSpan& s, uint32_t offset) { return s.offset + s.length <= offset; });
+    const size_t endOffset =
+        lastLine < content.LineCount() ? content.lineStarts[lastLine] : content.text.size();
+    for (; span != spans.end() && span->offset < endOffset; ++span) {
+        const size_t line = content.LineAt(span->offset);
+        const qreal left = (static_cast<qreal>(span->offset - content.lineStarts[line]) -
+                            static_cast<qreal>(view.firstColumn)) *
+                           m_charWidth;
+        const bool current =
+            view.currentMatch >= 0 && span->match == static_cast<uint32_t>(view.currentMatch);
+        painter.fillRect(QRectF(left, static_cast<qreal>((line - view.firstLine) * m_lineHeight),
+                                static_cast<qreal>(span->length) * m_charWidth, m_lineHeight),
+                         current ? kCurrentMatchColour : kMatchColour);
+    }
 }
 
 void LogPanePainter::PaintSelection(QPainter& painter, const StyledText& content,
@@ -86,9 +129,8 @@ void LogPanePainter::PaintSelection(QPainter& painter, const StyledText& content
     }
     QColor tint = palette.color(QPalette::Highlight);
     tint.setAlpha(kSelectionAlpha);
-    const size_t lastLine =
-        std::min(content.LineCount(), view.firstLine + VisibleLines(view.size.height()) + 1);
-    for (size_t line = view.firstLine; line < lastLine; ++line) {
+    const auto [firstLine, lastLine] = LinesToPaint(content, view);
+    for (size_t line = firstLine; line < lastLine; ++line) {
         const size_t start = content.lineStarts[line];
         // The line feed counts as one selected cell, so selected empty lines show.
         const size_t end = start + content.Line(line).size() + 1;
@@ -118,9 +160,8 @@ void LogPanePainter::PaintText(QPainter& painter, const StyledText& content,
         bucket.positions.clear();
     }
     const size_t columns = VisibleColumns(view.size.width()) + 1;
-    const size_t lastLine =
-        std::min(content.LineCount(), view.firstLine + VisibleLines(view.size.height()) + 1);
-    for (size_t line = view.firstLine; line < lastLine; ++line) {
+    const auto [firstLine, lastLine] = LinesToPaint(content, view);
+    for (size_t line = firstLine; line < lastLine; ++line) {
         const std::string_view text = content.Line(line);
         if (view.firstColumn >= text.size()) {
             continue;

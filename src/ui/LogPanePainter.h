@@ -11,9 +11,11 @@
 #include <QSize>
 #include <QVector>
 #include <array>
+#include <climits>
 #include <cstddef>
 #include <vector>
 
+#include "commlog/LogSearch.h"
 #include "commlog/StyledText.h"
 
 class QPainter;
@@ -25,8 +27,13 @@ struct LogPaneView {
     size_t firstLine = 0;
     size_t firstColumn = 0;
     QSize size;
+    // The pixel rows to paint (an update of only the lines that changed).
+    int paintTop = 0;
+    int paintBottom = INT_MAX;
     size_t selectionBegin = 0;
     size_t selectionEnd = 0;
+    const LogSearchResult* matches = nullptr;
+    int currentMatch = -1;
 };
 
 class LogPanePainter {
@@ -51,6 +58,10 @@ class LogPanePainter {
 
     StyleBucket& BucketFor(uint16_t colour, uint8_t bold) const;
     QColor ColourOf(const StyledText& content, uint16_t index, const QPalette& palette) const;
+    // The lines of the content that the view's paint rows cover.
+    std::pair<size_t, size_t> LinesToPaint(const StyledText& content,
+                                           const LogPaneView& view) const;
+    void PaintMatches(QPainter& painter, const StyledText& content, const LogPaneView& view) const;
     void PaintSelection(QPainter& painter, const StyledText& content, const LogPaneView& view,
                         const QPalette& palette) const;
     void PaintText(QPainter& painter, const StyledText& content, const LogPaneView& view,

@@ -12,6 +12,7 @@ PictureButton::PictureButton(QWidget* parent) : QAbstractButton(parent) {
 
 bool PictureButton::SetImages(const std::string& imageBase) {
     m_imageBase = imageBase;
+    setAccessibleName(ButtonImageWords(imageBase));
     // All three are loaded even when one is missing, so the button shows what there is.
     const bool up = m_up.load(ButtonImagePath(imageBase + "U"));
     const bool down = m_down.load(ButtonImagePath(imageBase + "D"));

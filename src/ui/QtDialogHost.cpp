@@ -7,7 +7,6 @@
 #include <QComboBox>
 #include <QContextMenuEvent>
 #include <QEventLoop>
-#include <QGroupBox>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
@@ -19,7 +18,8 @@
 
 #include "ui/Artwork.h"
 #include "ui/CRichtextctrl1.h"
-#include "ui/Cp1252QString.h"
+#include "ui/GroupBoxFrame.h"
+#include "ui/HostText.h"
 #include "ui/PictureButton.h"
 #include "ui/TemplateControls.h"
 
@@ -50,8 +50,8 @@ QtDialogHost::QtDialogHost(const DialogTemplate& dialogTemplate, QWidget* parent
     setFont(DialogFont());
     setWindowTitle(Cp1252ToQString(dialogTemplate.caption));
     setWindowIcon(KestrelIcon());
-    setFixedSize(m_units.ToPixels(0, 0, dialogTemplate.width, dialogTemplate.height).size());
     BuildControls();
+    SetUpWindowSize();
 }
 
 QtDialogHost::~QtDialogHost() {
@@ -75,6 +75,20 @@ void QtDialogHost::BuildControls() {
             m_controls.emplace(control.id, widget);
         }
     }
+    for (const ControlLabel& label : m_template.labels) {
+        if (QWidget* widget = Control(label.id)) {
+            widget->setAccessibleName(Cp1252ToQString(label.label));
+        }
+    }
+}
+
+uint32_t QtDialogHost::ControlStyle(int id) const {
+    for (const TemplateControl& control : m_template.controls) {
+        if (control.id == id) {
+            return control.style;
+        }
+    }
+    return 0;
 }
 
 QWidget* QtDialogHost::Control(int id) const {
@@ -242,7 +256,8 @@ void QtDialogHost::SetItemText(int id, const std::string& text) {
     if (widget == nullptr) {
         return;
     }
-    const QString shown = Cp1252ToDisplayText(text);
+    const TextKind kind = TextKindOfStyle(ControlStyle(id));
+    const QString shown = ToDisplayText(kind, text);
     widget->setProperty(kCaptionProperty,
                         QByteArray(text.data(), static_cast<qsizetype>(text.size())));
     if (auto* combo = qobject_cast<QComboBox*>(widget)) {
@@ -251,10 +266,10 @@ void QtDialogHost::SetItemText(int id, const std::string& text) {
         edit->setText(shown);
     } else if (auto* label = qobject_cast<QLabel*>(widget)) {
         label->setText(shown);
-    } else if (auto* group = qobject_cast<QGroupBox*>(widget)) {
-        group->setTitle(shown);
+    } else if (auto* group = qobject_cast<GroupBoxFrame*>(widget)) {
+        group->SetTitle(shown);
     } else if (qobject_cast<PictureButton*>(widget) != nullptr) {
-        widget->setAccessibleName(shown);
+        // A picture button shows its images, not a caption.
     } else if (auto* button = qobject_cast<QAbstractButton*>(widget)) {
         button->setText(shown);
     }
@@ -266,11 +281,12 @@ std::string QtDialogHost::GetItemText(int id) const {
         return std::string();
     }
     // What the operator can type is read back from the widget; the rest as it was given.
+    const TextKind kind = TextKindOfStyle(ControlStyle(id));
     if (const auto* combo = qobject_cast<const QComboBox*>(widget)) {
-        return QStringToCp1252(combo->currentText());
+        return FromQString(kind, combo->currentText());
     }
     if (const auto* edit = qobject_cast<const QLineEdit*>(widget)) {
-        return QStringToCp1252(edit->text());
+        return FromQString(kind, edit->text());
     }
     const QByteArray caption = CaptionOf(widget);
     return std::string(caption.constData(), static_cast<size_t>(caption.size()));

@@ -24,6 +24,7 @@ class QTimer;
 
 namespace kestrel {
 
+class ConsoleResizeLayout;
 class CRichtextctrl1;
 
 class QtDialogHost : public QDialog, public DialogHost {
@@ -46,6 +47,8 @@ class QtDialogHost : public QDialog, public DialogHost {
     // The widget of a control, or null.
     QWidget* Control(int id) const;
     const DialogTemplate& Template() const { return m_template; }
+    // A control's template style; 0 for an id the template does not have.
+    uint32_t ControlStyle(int id) const;
     const DialogUnits& Units() const { return m_units; }
 
     // Controls.
@@ -80,6 +83,7 @@ class QtDialogHost : public QDialog, public DialogHost {
     void DrawIconCentred() override;
     void InvalidateRect(const ClientRect& rect, bool erase) override;
     void RedrawWindow(bool erase) override;
+    void RepaintItemNow(int id) override;
 
     CommLogPane* LogPane() override;
 
@@ -125,11 +129,15 @@ class QtDialogHost : public QDialog, public DialogHost {
 
   private:
     void BuildControls();
+    // A main window grows with its log pane (ConsoleResizeLayout); dialogs keep their size.
+    void SetUpWindowSize();
     void Notify(int id, int notification);
     // Escape and the close box are refused while the dialog's Cancel button is disabled.
     bool CancelAllowed() const;
     void ShowContextMenu(const QPoint& globalPosition);
     QImage& Picture(PictureSlot slot);
+    // Where a picture area drawn for the template lies in the window as it is now.
+    QRect PictureArea(const ClientRect& rect) const;
 
     const DialogTemplate& m_template;
     DialogUnits m_units;
@@ -137,6 +145,7 @@ class QtDialogHost : public QDialog, public DialogHost {
     DialogEvents* m_events = nullptr;
     std::map<int, QWidget*> m_controls;
     CRichtextctrl1* m_logPane = nullptr;
+    ConsoleResizeLayout* m_resizeLayout = nullptr;
     std::map<int, std::unique_ptr<QTimer>> m_timers;
     std::vector<MenuEntry> m_menu;
     QImage m_previewPicture;

@@ -8,7 +8,7 @@
 #include <algorithm>
 
 #include "platform/AsciiText.h"
-#include "ui/Cp1252QString.h"
+#include "ui/HostText.h"
 #include "ui/QtDialogHost.h"
 
 namespace kestrel {
@@ -25,22 +25,13 @@ std::string BytesOf(const QVariant& data) {
     return std::string(bytes.constData(), static_cast<size_t>(bytes.size()));
 }
 
-bool IsSorted(const DialogTemplate& dialogTemplate, int id) {
-    for (const TemplateControl& control : dialogTemplate.controls) {
-        if (control.id == id) {
-            return (control.style & kStyleSorted) != 0;
-        }
-    }
-    return false;
-}
-
 // Inserts into a combo box without making the new item the chosen one, as adding to an empty
 // combo box would: the edit field keeps its text.
-void InsertIntoCombo(QComboBox* combo, int index, const std::string& text) {
+void InsertIntoCombo(QComboBox* combo, int index, const QString& shown, const std::string& text) {
     const int previousIndex = combo->currentIndex();
     const QString previousText = combo->currentText();
     const QSignalBlocker blocker(combo);
-    combo->insertItem(index, Cp1252ToQString(text), ItemBytes(text));
+    combo->insertItem(index, shown, ItemBytes(text));
     if (previousIndex < 0) {
         combo->setCurrentIndex(-1);
         combo->setEditText(previousText);
@@ -75,7 +66,7 @@ void QtDialogHost::ResetContent(int id) {
 
 int QtDialogHost::AddString(int id, const std::string& text) {
     int index = GetCount(id);
-    if (IsSorted(m_template, id)) {
+    if ((ControlStyle(id) & kStyleSorted) != 0) {
         index = 0;
         while (index < GetCount(id) && !SortsBeforeInList(text, GetItemString(id, index))) {
             ++index;
@@ -88,15 +79,16 @@ int QtDialogHost::InsertString(int id, int index, const std::string& text) {
     const int count = GetCount(id);
     const int at = index < 0 || index > count ? count : index;
     QWidget* widget = Control(id);
+    const QString shown = ToQString(TextKindOfStyle(ControlStyle(id)), text);
     if (auto* list = qobject_cast<QListWidget*>(widget)) {
         const QSignalBlocker blocker(list);
-        auto* item = new QListWidgetItem(Cp1252ToQString(text));
+        auto* item = new QListWidgetItem(shown);
         item->setData(Qt::UserRole, ItemBytes(text));
         list->insertItem(at, item);
         return at;
     }
     if (auto* combo = qobject_cast<QComboBox*>(widget)) {
-        InsertIntoCombo(combo, at, text);
+        InsertIntoCombo(combo, at, shown, text);
         return at;
     }
     return kListError;

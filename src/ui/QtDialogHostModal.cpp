@@ -11,7 +11,7 @@
 
 #include "console/DialogTemplates.h"
 #include "platform/TerminationSignals.h"
-#include "ui/Cp1252QString.h"
+#include "ui/HostText.h"
 #include "ui/QtDialogHost.h"
 
 namespace kestrel {
@@ -34,15 +34,6 @@ QString QtNameFilters(const std::string& filter) {
                                                         : parts[i] + " (" + patterns + ")");
     }
     return filters.join(QStringLiteral(";;"));
-}
-
-std::string FileName(const QString& path) {
-    const QByteArray bytes = QFile::encodeName(path);
-    return std::string(bytes.constData(), static_cast<size_t>(bytes.size()));
-}
-
-QString FromFileName(const std::string& path) {
-    return QFile::decodeName(QByteArray(path.data(), static_cast<qsizetype>(path.size())));
 }
 
 QMessageBox::Icon IconFor(unsigned style) {
@@ -99,7 +90,7 @@ std::string QtDialogHost::SaveFileDialog(const std::string& filter) {
         return std::string();
     }
     const ModalScope modal(m_modalDepth);
-    return FileName(
+    return QStringToFileName(
         QFileDialog::getSaveFileName(this, QString(), QDir::currentPath(), QtNameFilters(filter)));
 }
 
@@ -110,8 +101,9 @@ std::string QtDialogHost::OpenFileDialog(const std::string& filter,
     }
     const ModalScope modal(m_modalDepth);
     const QString folder =
-        initialFolder.empty() ? QDir::currentPath() : FromFileName(initialFolder);
-    return FileName(QFileDialog::getOpenFileName(this, QString(), folder, QtNameFilters(filter)));
+        initialFolder.empty() ? QDir::currentPath() : FileNameToQString(initialFolder);
+    return QStringToFileName(
+        QFileDialog::getOpenFileName(this, QString(), folder, QtNameFilters(filter)));
 }
 
 std::string QtDialogHost::BrowseForFolder(const std::string& title,
@@ -120,8 +112,10 @@ std::string QtDialogHost::BrowseForFolder(const std::string& title,
         return std::string();
     }
     const ModalScope modal(m_modalDepth);
-    const QString folder = startFolder.empty() ? QDir::currentPath() : FromFileName(startFolder);
-    return FileName(QFileDialog::getExistingDirectory(this, Cp1252ToQString(title), folder));
+    const QString folder =
+        startFolder.empty() ? QDir::currentPath() : FileNameToQString(startFolder);
+    return QStringToFileName(
+        QFileDialog::getExistingDirectory(this, Cp1252ToQString(title), folder));
 }
 
 int QtDialogHost::RunDialog(int templateId, DialogEvents& events) {
@@ -139,7 +133,7 @@ void QtDialogHost::OpenLocalPage(const std::string& path) {
     if (NobodyWillAnswer()) {
         return;
     }
-    QDesktopServices::openUrl(QUrl::fromLocalFile(FromFileName(path)));
+    QDesktopServices::openUrl(QUrl::fromLocalFile(FileNameToQString(path)));
 }
 
 void QtDialogHost::DispatchWaitingEvents() {

@@ -1,12 +1,15 @@
 // The dialog's window as a whole: timers, pictures, picture buttons and the window's state.
-#include <QFile>
 #include <QImageReader>
 #include <QPainter>
 #include <QTimer>
 #include <algorithm>
 
+#include "console/ConsoleGroups.h"
 #include "platform/AtomicFile.h"
 #include "ui/Artwork.h"
+#include "ui/CRichtextctrl1.h"
+#include "ui/ConsoleResizeLayout.h"
+#include "ui/HostText.h"
 #include "ui/PictureButton.h"
 #include "ui/QtDialogHost.h"
 #include "ui/TemplateControls.h"
@@ -26,6 +29,26 @@ constexpr uint32_t kMaximumTimerMs = 0x7FFFFFFF;
 constexpr int kIconPixels = 32;
 
 }  // namespace
+
+void QtDialogHost::SetUpWindowSize() {
+    const QSize base = m_units.ToPixels(0, 0, m_template.width, m_template.height).size();
+    if (!m_template.minimiseMaximiseBoxes) {
+        setFixedSize(base);
+        return;
+    }
+    resize(base);
+    m_resizeLayout =
+        new ConsoleResizeLayout(*this, m_logPane, base, m_units.ScaleBasePixels(kPreviewRect),
+                                m_units.ScaleBasePixels(kBottomPictureRect));
+    if (!IsHeadlessPlatform()) {
+        m_resizeLayout->RememberPlacementIn(ConsolePlacementPath());
+    }
+}
+
+QRect QtDialogHost::PictureArea(const ClientRect& rect) const {
+    const QRect scaled = m_units.ScaleBasePixels(rect);
+    return m_resizeLayout != nullptr ? m_resizeLayout->PictureArea(scaled) : scaled;
+}
 
 void QtDialogHost::SetTimer(int id, uint32_t periodMs) {
     std::unique_ptr<QTimer>& timer = m_timers[id];
@@ -80,8 +103,7 @@ bool QtDialogHost::LoadPicture(PictureSlot slot, const std::string& path) {
     if (!IsRegularFile(path)) {
         return false;
     }
-    QImageReader reader(
-        QFile::decodeName(QByteArray(path.data(), static_cast<qsizetype>(path.size()))));
+    QImageReader reader(FileNameToQString(path));
     const QSize claimed = reader.size();
     if (!claimed.isValid() || claimed.width() > kPictureSideMax ||
         claimed.height() > kPictureSideMax) {
@@ -102,7 +124,7 @@ void QtDialogHost::ClearPicture(PictureSlot slot) {
 void QtDialogHost::DrawPicture(PictureSlot slot, const ClientRect& rect) {
     const QImage& image = Picture(slot);
     if (m_painter != nullptr && !image.isNull()) {
-        m_painter->drawImage(m_units.ScaleBasePixels(rect), image);
+        m_painter->drawImage(PictureArea(rect), image);
     }
 }
 
@@ -116,11 +138,18 @@ void QtDialogHost::DrawIconCentred() {
 }
 
 void QtDialogHost::InvalidateRect(const ClientRect& rect, bool /*erase*/) {
-    update(m_units.ScaleBasePixels(rect));
+    update(PictureArea(rect));
 }
 
 void QtDialogHost::RedrawWindow(bool /*erase*/) {
     update();
+}
+
+void QtDialogHost::RepaintItemNow(int id) {
+    // repaint() paints and flushes to the screen at once, without a trip through the event loop.
+    if (QWidget* widget = Control(id); widget != nullptr && widget->isVisible()) {
+        widget->repaint();
+    }
 }
 
 void QtDialogHost::SetWindowState(WindowState state) {

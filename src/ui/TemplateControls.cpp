@@ -4,7 +4,6 @@
 #include <QComboBox>
 #include <QEvent>
 #include <QFocusEvent>
-#include <QGroupBox>
 #include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
@@ -19,7 +18,9 @@
 #include "ui/Artwork.h"
 #include "ui/CRichtextctrl1.h"
 #include "ui/Cp1252QString.h"
+#include "ui/GroupBoxFrame.h"
 #include "ui/PictureButton.h"
+#include "ui/TemplateStyle.h"
 
 namespace kestrel {
 namespace {
@@ -55,20 +56,28 @@ void ConnectClicks(QAbstractButton* button, int id, const ControlNotify& notify)
                      [id, notify](bool) { notify(id, kBnClicked); });
 }
 
-QWidget* CreateButton(const TemplateControl& control, QWidget* parent,
+// Check boxes and radio buttons paint their own background in the dialog's colour, as the
+// platform's do, so their captions stay readable over the console's pictures.
+void LikeThePlatform(QAbstractButton* button, QWidget* parent, const DialogUnits& units) {
+    button->setStyle(TemplateStyle::For(parent, units));
+    button->setAutoFillBackground(true);
+}
+
+QWidget* CreateButton(const TemplateControl& control, QWidget* parent, const DialogUnits& units,
                       const ControlNotify& notify) {
     const QString caption = Cp1252ToDisplayText(control.caption);
     QAbstractButton* button = nullptr;
     switch (control.kind) {
         case ControlKind::CheckBox:
             button = new QCheckBox(caption, parent);
+            LikeThePlatform(button, parent, units);
             break;
         case ControlKind::RadioButton:
             button = new QRadioButton(caption, parent);
+            LikeThePlatform(button, parent, units);
             break;
         case ControlKind::PictureButton:
             button = new PictureButton(parent);
-            button->setAccessibleName(caption);
             break;
         default: {
             auto* push = new QPushButton(caption, parent);
@@ -131,11 +140,11 @@ QWidget* CreateEdit(const TemplateControl& control, QWidget* parent) {
     return edit;
 }
 
-// Group boxes and frames are drawn under the controls they surround and never take clicks.
+// Group boxes and frames never take clicks.
 QWidget* CreateDecoration(const TemplateControl& control, QWidget* parent) {
     QWidget* widget = nullptr;
     if (control.kind == ControlKind::GroupBox) {
-        widget = new QGroupBox(Cp1252ToDisplayText(control.caption), parent);
+        widget = new GroupBoxFrame(Cp1252ToDisplayText(control.caption), parent);
     } else {
         auto* frame = new QFrame(parent);
         frame->setFrameStyle(QFrame::Panel | QFrame::Sunken);
@@ -152,15 +161,15 @@ QWidget* CreateIcon(QWidget* parent) {
     return label;
 }
 
-QWidget* CreateWidget(const TemplateControl& control, QWidget* parent, const QRect& rect,
-                      const ControlNotify& notify) {
+QWidget* CreateWidget(const TemplateControl& control, QWidget* parent, const DialogUnits& units,
+                      const QRect& rect, const ControlNotify& notify) {
     switch (control.kind) {
         case ControlKind::PushButton:
         case ControlKind::DefaultPushButton:
         case ControlKind::PictureButton:
         case ControlKind::CheckBox:
         case ControlKind::RadioButton:
-            return CreateButton(control, parent, notify);
+            return CreateButton(control, parent, units, notify);
         case ControlKind::GroupBox:
         case ControlKind::SunkenFrame:
             return CreateDecoration(control, parent);
@@ -194,7 +203,7 @@ QWidget* CreateWidget(const TemplateControl& control, QWidget* parent, const QRe
 QWidget* CreateTemplateControl(const TemplateControl& control, QWidget* parent,
                                const DialogUnits& units, const ControlNotify& notify) {
     const QRect rect = units.ToPixels(control.x, control.y, control.width, control.height);
-    QWidget* widget = CreateWidget(control, parent, rect, notify);
+    QWidget* widget = CreateWidget(control, parent, units, rect, notify);
     widget->setProperty(kCaptionProperty, QByteArray(control.caption));
     if (control.kind == ControlKind::DropDownCombo) {
         // The template's height includes the list; the box itself is one line high.
@@ -202,9 +211,9 @@ QWidget* CreateTemplateControl(const TemplateControl& control, QWidget* parent,
     } else {
         widget->setGeometry(rect);
     }
-    if (control.kind == ControlKind::GroupBox || control.kind == ControlKind::SunkenFrame) {
-        widget->lower();
-    }
+    // Controls stack as the platform stacks them: each under those before it in the template, so
+    // a picture button stays whole over a check box's background below it.
+    widget->lower();
     if ((control.style & kStyleHidden) != 0) {
         widget->hide();
     }

@@ -10,6 +10,7 @@
 #include "console/ControlIds.h"
 #include "console/TimerIds.h"
 #include "port/PortTestSupport.h"
+#include "status/StatusDecoderFixture.h"
 #include "support/ConsoleTestFixture.h"
 #include "support/PseudoTerminal.h"
 
@@ -125,12 +126,54 @@ TEST_F(ConsoleSilenceTest, SilenceIsReportedOnThe81stSilentTickOnly) {
     EXPECT_EQ(m_host.GetItemText(IDC_PRINTERSTATE), "");
     ASSERT_EQ(write(m_pty.Master(), "x", 1), 1);
     silentTicks(1);  // a byte: silence starts over
-    EXPECT_EQ(m_dlg->m_status.m_statusFill, 1);
+    EXPECT_EQ(m_app->m_capture.m_trafficCount, 1);
+    EXPECT_EQ(m_dlg->m_noStatusTicks, 0);
     silentTicks(80);
     EXPECT_EQ(m_host.GetItemText(IDC_PRINTERSTATE), "");
     silentTicks(1);
     EXPECT_FALSE(m_host.GetItemText(IDC_PRINTERSTATE).empty());
     EXPECT_EQ(m_dlg->m_status.m_statusFill, 0);
+}
+
+class ConsoleBurstTest : public ConsoleSilenceTest {
+  protected:
+    void OpenCom5(std::vector<std::string> args = {}) {
+        ASSERT_TRUE(testing::MapPortName(SettingsKey::DefaultPath(), "COM5", m_pty.SlavePath()));
+        Start(std::move(args));
+        m_app->m_portName = "COM5";
+        Click(IDC_COMM);
+        ASSERT_TRUE(m_dlg->m_portOpen);
+    }
+    void PrinterSends(const testing::Bytes& bytes) {
+        ASSERT_EQ(write(m_pty.Master(), bytes.data(), bytes.size()),
+                  static_cast<ssize_t>(bytes.size()));
+        usleep(20000);  // the pseudo-terminal passes the bytes on asynchronously
+    }
+};
+
+TEST_F(ConsoleBurstTest, EveryStatusPacketThatArrivedIsDecodedInOneTick) {
+    OpenCom5({"ventrix"});
+    SetCheck(IDC_VENTRIXMODE, true);
+    PrinterSends(testing::Concat({testing::StatusPacket({0, 0, 0, 0x02, 0}),
+                                  testing::StatusPacket({0, 0, 0, 0x01, 0}),
+                                  testing::StatusPacket({0, 0, 0, 0x01, 0x10})}));
+    m_dlg->OnTimer(TIMER_STATUS_READ);
+    EXPECT_EQ(m_host.IsButtonChecked(1089), 0);  // the first packet's jam, cleared by the second
+    EXPECT_EQ(m_host.IsButtonChecked(1088), 1);
+    EXPECT_EQ(m_host.IsButtonChecked(1092), 1);  // only the third has top of next form
+    EXPECT_EQ(m_dlg->m_status.Available(), 0);
+}
+
+TEST_F(ConsoleBurstTest, NormalModeEmptiesTheBufferSoReadingNeverStops) {
+    OpenCom5();
+    SetCheck(IDC_NORMALMODE, true);
+    PrinterSends(testing::Bytes(2500, 'x'));
+    m_dlg->OnTimer(TIMER_STATUS_READ);  // all that waits, past the buffer's 1000 bytes
+    EXPECT_EQ(m_app->m_capture.m_trafficCount, 2500);
+    EXPECT_EQ(m_dlg->m_status.m_statusFill, 0);
+    PrinterSends(testing::Bytes(10, 'y'));
+    m_dlg->OnTimer(TIMER_STATUS_READ);
+    EXPECT_EQ(m_app->m_capture.m_trafficCount, 2510);
 }
 
 struct LostCase {

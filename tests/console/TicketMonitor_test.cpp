@@ -65,7 +65,13 @@ TEST_F(TicketMonitorTest, AllBoxesCheckedPassesOneStatePerTickThenCompletes) {
     }
     m_host.m_textChanges.clear();
     const uint64_t slept = m_clock.m_slept;
+    // The window cannot paint during the wait: the done text is painted before it begins.
+    std::vector<std::pair<int, std::string>> paintedBeforeWait;
+    m_clock.m_beforeSleep = [&] { paintedBeforeWait = m_host.m_repaintedNow; };
     Tick();
+    m_clock.m_beforeSleep = nullptr;
+    EXPECT_EQ(paintedBeforeWait,
+              (std::vector<std::pair<int, std::string>>{{IDC_MONITORSTATE, kTicketDoneText}}));
     EXPECT_EQ(m_host.TextsOf(IDC_MONITORSTATE),
               (std::vector<std::string>{kMonitorWaitingTopOfFormText, kTicketDoneText,
                                         kTicketDoneClearAllText}));

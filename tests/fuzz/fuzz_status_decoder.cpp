@@ -48,23 +48,25 @@ void Check(bool holds) {
 }
 
 void CheckIndexes(const StatusDecoder& decoder) {
-    Check(0 <= decoder.m_statusPos && decoder.m_statusPos <= decoder.m_statusFill &&
+    Check(0 <= decoder.m_statusPos &&
+          decoder.m_statusPos <= decoder.m_statusFill + kestrel::kSkippedDataBytePending &&
           decoder.m_statusFill <= kestrel::kStatusBufferSize);
     Check(decoder.m_printerInError == 0 || decoder.m_printerInError == 1);
 }
 
 // Whether the bytes waiting are enough that a pass must consume some of them: a run before a
-// code byte or a whole record in Smart mode; a null packet, or a length byte and as many bytes
-// as it says, in Ventrix mode.
+// code byte, a skipped code or a whole record in Smart mode; a null packet, or a length byte and as
+// many bytes as it says, in Ventrix mode.
 bool MustMove(const StatusDecoder& decoder, PrinterMode mode) {
     const int available = decoder.Available();
-    if (available == 0) {
+    if (available <= 0) {
         return false;
     }
     const uint8_t* bytes = decoder.m_statusBuffer + decoder.m_statusPos;
     if (mode == PrinterMode::Smart) {
+        const kestrel::SmartRecord record = kestrel::SmartRecordFor(bytes[0]);
         return (bytes[0] & kestrel::kSmartCodeBit) == 0 ||
-               available >= kestrel::SmartRecordFor(bytes[0]).length;
+               record.action == kestrel::SmartRecordAction::Skip || available >= record.length;
     }
     if (bytes[0] != kestrel::kVentrixStartByte || available < 2) {
         return false;

@@ -89,6 +89,11 @@ class ScriptedSystemCalls : public SystemCalls {
         }
         return SystemCalls::Ioctl(fd, request, argument);
     }
+    int fcntls = 0;
+    int Fcntl(int fd, int command, int argument) override {
+        ++fcntls;
+        return SystemCalls::Fcntl(fd, command, argument);
+    }
     ssize_t Send(int fd, const void* bytes, size_t size, int flags) override {
         sendSizes.push_back(size);
         if (onSend) {

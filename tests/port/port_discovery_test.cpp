@@ -72,6 +72,29 @@ TEST_F(PortDiscoveryTest, SystemPortsInSourceOrder) {
                                                     dev + "/usb/lp0", "Vantor", "Back"}));
 }
 
+// A DOS name the settings map is a port the user has named: offered first, once per device.
+TEST_F(PortDiscoveryTest, MappedDosNamesComeFirst) {
+    m_tree.AddTty("ttyS0", "/devices/platform/serial8250/tty/ttyS0", "4");
+    m_tree.AddTty("ttyUSB2", "/devices/usb1/1-3/1-3:1.0/ttyUSB2");
+    for (const char* node : {"ttyS0", "ttyUSB2", "lp0"}) {
+        m_tree.MakeNode(node);
+    }
+    const std::string dev = m_tree.Dev();
+    auto key = SettingsKey::Open(SettingsKey::DefaultPath(), SettingsAccess::Create);
+    ASSERT_TRUE(key);
+    const auto map = [&](const char* name, const std::string& path) {
+        ASSERT_TRUE(key->SetString(name, path.c_str(), path.size() + 1));
+    };
+    map("com3", dev + "/ttyUSB2");  // also a system port: offered once, as the user named it
+    map("LPT2", "/dev/pts/9");
+    map("COM0", "/dev/pts/8");  // no such DOS name
+    map("COMX", "/dev/pts/7");
+    map("PortName", "COM3");
+    ASSERT_TRUE(key->SetString("COM4", "", 0));  // not mapped
+    IOComm port(m_clock, m_tree.Environment(nullptr, &m_spooler));
+    EXPECT_EQ(List(port), (std::vector<std::string>{"COM3", "LPT2", dev + "/ttyS0", dev + "/lp0"}));
+}
+
 TEST_F(PortDiscoveryTest, FilePortsAreSkippedButTakePositions) {
     // 48 system ports, two of them "FILE" queues: the 50 positions leave room for two more
     // names from the later sources.

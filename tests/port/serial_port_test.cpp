@@ -123,6 +123,30 @@ TEST_F(SerialPortTest, BytesBothWays) {
     EXPECT_EQ(m_port->m_readFailures, 0);  // no data is not a failure of the port
 }
 
+// The status read tick's pattern: one byte per Input, the time-outs set again after each byte.
+TEST_F(SerialPortTest, AWaitingBurstIsReadInOneCallAndHandedOutByteByByte) {
+    ASSERT_GE(OpenCom5(), 3);
+    std::string burst;
+    for (int i = 0; i < 300; ++i) {
+        burst.push_back(static_cast<char>(i));
+    }
+    PrinterSends(burst);
+    usleep(20000);  // the pseudo-terminal passes the bytes on asynchronously
+    const int readsBefore = m_sys.reads;
+    const int fcntlsBefore = m_sys.fcntls;
+    std::string got;
+    m_port->SetTimeouts(1, 0);
+    uint8_t byte = 0;
+    while (m_port->Input(&byte, 1) == 1) {
+        got.push_back(static_cast<char>(byte));
+        m_port->SetTimeouts(30, 0);
+    }
+    EXPECT_EQ(got, burst);
+    // The burst, then the read that finds nothing and the one after the wait ran out.
+    EXPECT_LE(m_sys.reads - readsBefore, 3);
+    EXPECT_EQ(m_sys.fcntls, fcntlsBefore);
+}
+
 TEST_F(SerialPortTest, TimeoutsAreGivenToTheWaitToTheMillisecond) {
     ASSERT_GE(OpenCom5(), 3);
     uint8_t in[8];

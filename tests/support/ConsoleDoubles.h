@@ -4,6 +4,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -28,6 +29,9 @@ class RealClock : public Clock {
   public:
     uint32_t GetTickCount() override { return SystemClock().GetTickCount(); }
     void Sleep(uint32_t milliseconds) override {
+        if (m_beforeSleep) {
+            m_beforeSleep();
+        }
         m_slept += milliseconds;
         if (!m_skipSleeps) {
             SystemClock().Sleep(milliseconds);
@@ -38,6 +42,7 @@ class RealClock : public Clock {
     }
     bool m_skipSleeps = false;
     uint64_t m_slept = 0;
+    std::function<void()> m_beforeSleep;  // what a test looks at as each wait begins
 };
 
 // The fake window, keeping every text given to a control in order, with its time.

@@ -140,6 +140,7 @@ class FakeDialogHost : public DialogHost {
         m_invalidated.push_back(rect);
     }
     void RedrawWindow(bool /*erase*/) override { ++m_redraws; }
+    void RepaintItemNow(int id) override { m_repaintedNow.emplace_back(id, GetItemText(id)); }
 
     CommLogPane* LogPane() override { return m_logPane; }
 
@@ -245,6 +246,7 @@ class FakeDialogHost : public DialogHost {
     std::vector<std::string> m_drawn;
     std::vector<ClientRect> m_invalidated;
     int m_redraws = 0;
+    std::vector<std::pair<int, std::string>> m_repaintedNow;  // each control with its text then
     CommLogPane* m_logPane = nullptr;
     std::map<int, uint32_t> m_timers;  // armed timers and their periods
     std::vector<TimerCall> m_timerCalls;

@@ -1,49 +1,58 @@
-// The real console on the Qt host, in its four layouts (Normal, Smart, Ventrix, Debug), switched
-// as the operator switches them: the groups the mode boxes show, every visible control inside
-// the window and clear of the others, the picture buttons at their images' size. With
-// KESTREL_SCREENSHOT_DIR set, each layout is also saved there as a PNG to look at.
+// The real console on the Qt host in each layout (Normal, Smart and Ventrix Mode, each with Debug
+// Mode off and on), switched as the operator switches them: the groups the boxes show, and what
+// is painted. In the window, each control shows what it paints alone, except where its template
+// rectangle overlaps another's: nothing (a neighbour, a frame line, a picture under it) paints
+// into it or shows through; each group's title sits on its frame line, clear of everything; and
+// every caption fits its control. With KESTREL_SCREENSHOT_DIR set, each layout is saved as a PNG.
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
 #include <QApplication>
-#include <QCheckBox>
-#include <QGroupBox>
 #include <QImage>
 #include <QLabel>
+#include <QListWidget>
 #include <QTest>
 #include <QTimer>
+#include <algorithm>
 #include <cstdlib>
+#include <fstream>
 #include <functional>
-#include <set>
 #include <string>
 #include <vector>
 
+#include "CaptionRoom.h"
 #include "app/CKestrelApp.h"
 #include "console/CKestrelDlg.h"
-#include "console/ConsoleGroups.h"
+#include "console/CommLogCommands.h"
+#include "console/ConsoleTexts.h"
 #include "console/ControlIds.h"
 #include "console/DialogTemplates.h"
+#include "console/TicketTexts.h"
+#include "support/ConsoleDoubles.h"
 #include "support/FakeClock.h"
 #include "support/ScratchFolder.h"
+#include "ui/GroupBoxFrame.h"
 #include "ui/QtDialogHost.h"
 
 namespace kestrel {
 namespace {
 
-class UnchangedPriority : public ProcessPriority {
-  public:
-    bool Raise(std::string* /*error*/) override { return true; }
-};
+// "Café Ticket" as the file system spells it.
+constexpr const char* kUtf8Title = "Caf\xC3\xA9 Ticket";
 
-struct Layout {
-    const char* name;
-    int modeBox;  // checked by a click; 0: none
-    std::vector<int> shownGroupsFirstIds;
-    std::vector<int> hiddenGroupsFirstIds;
-};
+void SavePattern(const QString& name, QRgb top, QRgb bottom) {
+    QImage image(500, 235, QImage::Format_RGB32);
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            image.setPixel(x, y, y < 40 ? top : qRgb(qRed(bottom), x / 2, y));
+        }
+    }
+    image.save(name, "BMP");
+}
 
-// A console in a scratch folder with its own settings, data folder and bottom picture.
-class ConsoleWindow : public ::testing::TestWithParam<Layout> {
+// A console in a scratch folder with its own settings, data folder, bottom picture, preview
+// picture and one ticket whose name is UTF-8.
+class ConsoleWindowTest : public ::testing::Test {
   protected:
     void SetUp() override {
         m_folder.UseAsSettings();
@@ -51,13 +60,10 @@ class ConsoleWindow : public ::testing::TestWithParam<Layout> {
         const char* data = std::getenv("XDG_DATA_HOME");
         m_previousDataHome = data != nullptr ? data : "";
         setenv("XDG_DATA_HOME", m_folder.Path().c_str(), 1);
-        QImage bottom(500, 235, QImage::Format_RGB32);
-        for (int y = 0; y < bottom.height(); ++y) {
-            for (int x = 0; x < bottom.width(); ++x) {
-                bottom.setPixel(x, y, qRgb(40 + x / 4, 90, 160 + y / 4));
-            }
-        }
-        bottom.save(QStringLiteral("PictBottom.bmp"), "BMP");
+        SavePattern(QStringLiteral("PictBottom.bmp"), qRgb(40, 90, 160), qRgb(60, 0, 0));
+        // A dark header where the check boxes over the preview stand.
+        SavePattern(QStringLiteral("NoPreview.bmp"), qRgb(20, 20, 20), qRgb(200, 0, 0));
+        std::ofstream(std::string(kUtf8Title) + ".dmo") << "[ESC]@";
     }
     void TearDown() override {
         if (m_previousDataHome.empty()) {
@@ -71,7 +77,7 @@ class ConsoleWindow : public ::testing::TestWithParam<Layout> {
     void RunConsole(const std::function<void(QtDialogHost&, CKestrelDlg&)>& inside) {
         CKestrelApp app({"ventrix"}, m_clock);
         QtDialogHost host(ConsoleTemplate());
-        UnchangedPriority priority;
+        testing::UnchangedPriority priority;
         CKestrelDlg console(app, priority);
         QTimer::singleShot(0, &host, [&] {
             inside(host, console);
@@ -92,80 +98,204 @@ void Click(QtDialogHost& host, int id) {
     QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(4, box->height() / 2));
 }
 
-bool IsDecoration(const QWidget* widget) {
-    return qobject_cast<const QGroupBox*>(widget) != nullptr ||
-           (qobject_cast<const QFrame*>(widget) != nullptr &&
-            widget->metaObject()->className() == QByteArray("QFrame"));
+bool IsDecoration(const TemplateControl& control) {
+    return control.kind == ControlKind::GroupBox || control.kind == ControlKind::SunkenFrame;
 }
 
-bool UnitsOverlap(const TemplateControl& a, const TemplateControl& b) {
-    return QRect(a.x, a.y, a.width, a.height).intersects(QRect(b.x, b.y, b.width, b.height));
+// What a control paints, in the window's coordinates: the bounding box of every pixel of its
+// own rendering that is not the dialog's colour.
+QRect InkBox(QWidget* widget) {
+    const QImage image = widget->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    const QRgb background = widget->palette().color(QPalette::Window).rgb() | 0xFF000000;
+    int left = image.width();
+    int right = -1;
+    int top = image.height();
+    int bottom = -1;
+    for (int y = 0; y < image.height(); ++y) {
+        const auto* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+        for (int x = 0; x < image.width(); ++x) {
+            if (line[x] != background) {
+                left = std::min(left, x);
+                right = std::max(right, x);
+                top = std::min(top, y);
+                bottom = std::max(bottom, y);
+            }
+        }
+    }
+    return right < 0 ? QRect()
+                     : QRect(QPoint(left, top), QPoint(right, bottom)).translated(widget->pos());
 }
 
-TEST_P(ConsoleWindow, LayoutShowsItsGroupsAndEveryControlFitsClearOfTheOthers) {
-    RunConsole([&](QtDialogHost& host, CKestrelDlg&) {
+// The same colour, give or take the shading a style computes afresh for each paint device.
+bool Alike(QRgb a, QRgb b) {
+    constexpr int kShading = 8;
+    return std::abs(qRed(a) - qRed(b)) <= kShading && std::abs(qGreen(a) - qGreen(b)) <= kShading &&
+           std::abs(qBlue(a) - qBlue(b)) <= kShading;
+}
+
+// Pixels of `area` (window coordinates), outside `shared`, where the whole window shows other
+// than `widget` alone: something else paints there, or what is under it shows through.
+int ForeignPixels(const QImage& window, QWidget* widget, const QRect& area,
+                  const std::vector<QRect>& shared = {}) {
+    const QImage own = widget->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    int foreign = 0;
+    for (int y = area.top(); y <= area.bottom(); ++y) {
+        for (int x = area.left(); x <= area.right(); ++x) {
+            if (!Alike(window.pixel(x, y), own.pixel(x - widget->x(), y - widget->y())) &&
+                std::none_of(shared.begin(), shared.end(),
+                             [&](const QRect& r) { return r.contains(x, y); })) {
+                ++foreign;
+            }
+        }
+    }
+    return foreign;
+}
+
+struct Layout {
+    const char* name;
+    int modeBox;
+    bool debug;
+    std::vector<int> shown;
+    std::vector<int> hidden;
+};
+
+class ConsoleLayout : public ConsoleWindowTest, public ::testing::WithParamInterface<Layout> {};
+
+TEST_P(ConsoleLayout, ControlsPaintOnlyWhereTheTemplatePutsThemAndCaptionsFit) {
+    const Layout& layout = GetParam();
+    RunConsole([&](QtDialogHost& host, CKestrelDlg& console) {
         host.show();
-        if (GetParam().modeBox != 0) {
-            Click(host, GetParam().modeBox);
+        Click(host, layout.modeBox);
+        if (layout.debug) {
+            Click(host, IDC_DEBUGMODE);
+            // The longer of each caption the buttons change to.
+            host.SetItemText(IDC_POLLBUTTON, kStopPollingCaption);
+            host.SetItemText(IDC_STOPLOGGING, kStartLoggingCaption);
         }
+        host.SetCurSel(IDC_DEMOLIST, 0);
+        console.OnCommand(IDC_DEMOLIST, kLbnSelChange);
+        // Texts the printer and the monitor put into the information area.
+        host.SetItemText(IDC_INFOLINE1, "Port identity is: 127.0.0.1:9100");
+        host.SetItemText(IDC_INFOLINE2, "Vantor 60  1.02");
+        host.SetItemText(IDC_MONITORSTATE, kMonitorWaitingTopOfFormText);
         QApplication::processEvents();
-        for (const int id : GetParam().shownGroupsFirstIds) {
-            EXPECT_TRUE(host.IsItemVisible(id)) << GetParam().name << " " << id;
+        for (const int id : layout.shown) {
+            EXPECT_TRUE(host.IsItemVisible(id)) << id;
         }
-        for (const int id : GetParam().hiddenGroupsFirstIds) {
-            EXPECT_FALSE(host.IsItemVisible(id)) << GetParam().name << " " << id;
+        for (const int id : layout.hidden) {
+            EXPECT_FALSE(host.IsItemVisible(id)) << id;
         }
-        for (const int id : {IDC_PRINT, IDC_COMM, IDC_STATUS, IDC_EXITIMAGE}) {
-            EXPECT_EQ(host.Control(id)->size(), QSize(120, 70)) << id;
-        }
-        // Every visible control inside the window, and no two controls that take clicks overlap
-        // unless the template draws them so; the picture buttons' images, taller than their
-        // rectangles, may reach a pixel or two below them.
-        std::vector<const TemplateControl*> visible;
+
+        struct Shown {
+            const TemplateControl* control;
+            QWidget* widget;
+            QRect rect;  // the template's, in pixels (a combo box closed)
+            QRect ink;
+        };
+        std::vector<Shown> shown;
         for (const TemplateControl& control : ConsoleTemplate().controls) {
-            const QWidget* widget = host.Control(control.id);
-            if (widget == nullptr || widget->isHidden()) {
+            QWidget* widget = host.Control(control.id);
+            for (QWidget* child : host.findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+                if (widget == nullptr &&
+                    child->property("kestrelCaption").toByteArray() == control.caption &&
+                    child->pos() == host.Units().ToPixels(control.x, control.y, 1, 1).topLeft()) {
+                    widget = child;
+                }
+            }
+            ASSERT_NE(widget, nullptr) << control.id;
+            if (widget->isHidden()) {
                 continue;
             }
-            EXPECT_TRUE(host.rect().contains(widget->geometry()))
-                << GetParam().name << " " << control.id;
-            if (!IsDecoration(widget) && qobject_cast<const QLabel*>(widget) == nullptr) {
-                visible.push_back(&control);
-            }
+            EXPECT_TRUE(host.rect().contains(widget->geometry())) << control.id;
+            const QRect rect =
+                control.kind == ControlKind::DropDownCombo
+                    ? widget->geometry()
+                    : host.Units().ToPixels(control.x, control.y, control.width, control.height);
+            shown.push_back({&control, widget, rect, InkBox(widget)});
         }
-        for (size_t a = 0; a < visible.size(); ++a) {
-            for (size_t b = a + 1; b < visible.size(); ++b) {
-                const QRect overlap = host.Control(visible[a]->id)
-                                          ->geometry()
-                                          .intersected(host.Control(visible[b]->id)->geometry());
-                if (overlap.isEmpty() || UnitsOverlap(*visible[a], *visible[b])) {
-                    continue;
+
+        const QImage window = host.grab().toImage().convertToFormat(QImage::Format_RGB32);
+        for (const Shown& item : shown) {
+            const char* caption = item.control->caption;
+            if (!IsDecoration(*item.control)) {
+                std::vector<QRect> shared;
+                for (const Shown& other : shown) {
+                    if (&other != &item && !IsDecoration(*other.control) &&
+                        item.rect.intersects(other.rect)) {
+                        shared.push_back(item.rect & other.rect);
+                    }
                 }
-                const bool picture = visible[a]->kind == ControlKind::PictureButton ||
-                                     visible[b]->kind == ControlKind::PictureButton;
-                EXPECT_TRUE(picture && overlap.height() <= 2)
-                    << GetParam().name << ": " << visible[a]->id << " / " << visible[b]->id;
+                EXPECT_EQ(ForeignPixels(window, item.widget, item.ink, shared), 0)
+                    << "something paints into " << item.control->id << " \"" << caption << "\"";
+            }
+            if (const auto* group = qobject_cast<const GroupBoxFrame*>(item.widget)) {
+                const QRect title = group->TitleRect().translated(group->pos());
+                EXPECT_TRUE(item.rect.contains(title)) << caption;
+                // The frame's top line runs through the title, as the left edge shows it.
+                const QImage own = item.widget->grab().toImage();
+                int topLine = 0;
+                while (
+                    topLine < own.height() &&
+                    Alike(own.pixel(0, topLine), group->palette().color(QPalette::Window).rgb())) {
+                    ++topLine;
+                }
+                EXPECT_TRUE(topLine >= group->TitleRect().top() &&
+                            topLine <= group->TitleRect().bottom())
+                    << caption << ": frame at " << topLine;
+                EXPECT_EQ(ForeignPixels(window, item.widget, title), 0)
+                    << "something paints into the title \"" << caption << "\"";
+            }
+            const QString text = testing::ShownCaption(item.widget);
+            if (!text.isEmpty()) {
+                const QFontMetrics metrics(item.widget->font());
+                EXPECT_LE(metrics.horizontalAdvance(text),
+                          testing::CaptionRoom(item.widget).width())
+                    << "caption of " << item.control->id << ": " << text.toStdString();
             }
         }
         if (const char* folder = std::getenv("KESTREL_SCREENSHOT_DIR")) {
-            host.grab().save(QString::fromLocal8Bit(folder) + "/console-" + GetParam().name +
-                             ".png");
+            window.save(QString::fromLocal8Bit(folder) + "/console-" + layout.name + ".png");
         }
     });
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Layouts, ConsoleWindow,
+    Layouts, ConsoleLayout,
     ::testing::Values(
-        Layout{"Normal", IDC_NORMALMODE, {}, {IDC_SMARTGROUP, IDC_VENTRIXGROUP, IDC_COMMLOG}},
-        Layout{"Smart", IDC_SMARTMODE, {IDC_SMARTGROUP, 1011}, {IDC_VENTRIXGROUP, IDC_COMMLOG}},
+        Layout{
+            "Normal", IDC_NORMALMODE, false, {}, {IDC_SMARTGROUP, IDC_VENTRIXGROUP, IDC_COMMLOG}},
+        Layout{"NormalDebug",
+               IDC_NORMALMODE,
+               true,
+               {IDC_COMMLOG, IDC_CMDCOMBO, IDC_POLLBUTTON},
+               {IDC_SMARTGROUP, IDC_VENTRIXGROUP}},
+        Layout{"Smart", IDC_SMARTMODE, false, {IDC_SMARTGROUP, 1011}, {IDC_COMMLOG}},
+        Layout{"SmartDebug", IDC_SMARTMODE, true, {IDC_SMARTGROUP, IDC_COMMLOG}, {}},
         Layout{"Ventrix",
                IDC_VENTRIXMODE,
+               false,
                {IDC_VENTRIXGROUP, 1072, IDC_MONITOR},
                {IDC_SMARTGROUP, IDC_COMMLOG}},
-        Layout{
-            "Debug", IDC_DEBUGMODE, {IDC_COMMLOG, IDC_CMDCOMBO, IDC_POLLBUTTON}, {IDC_SMARTGROUP}}),
+        Layout{"VentrixDebug",
+               IDC_VENTRIXMODE,
+               true,
+               {IDC_VENTRIXGROUP, IDC_COMMLOG, IDC_DISABLESEQUENCE},
+               {IDC_SMARTGROUP}}),
     [](const auto& param) { return std::string(param.param.name); });
+
+TEST_F(ConsoleWindowTest, DemoTitlesFromUtf8FileNamesAreShownAsTheSystemSpellsThem) {
+    RunConsole([&](QtDialogHost& host, CKestrelDlg&) {
+        const auto* list = qobject_cast<const QListWidget*>(host.Control(IDC_DEMOLIST));
+        ASSERT_NE(list, nullptr);
+        ASSERT_EQ(list->count(), 1);
+        EXPECT_EQ(list->item(0)->text(), QStringLiteral("Caf\u00e9 Ticket"));
+        EXPECT_EQ(host.GetItemString(IDC_DEMOLIST, 0), kUtf8Title);
+        // The system's own texts stay code page 1252.
+        host.SetItemText(IDC_INFOLINE2, "Caf\xE9");
+        EXPECT_EQ(qobject_cast<const QLabel*>(host.Control(IDC_INFOLINE2))->text(),
+                  QStringLiteral("Caf\u00e9"));
+    });
+}
 
 }  // namespace
 }  // namespace kestrel

@@ -4,18 +4,11 @@
 
 #include <gtest/gtest.h>
 
-#include <QAbstractButton>
-#include <QCheckBox>
-#include <QGroupBox>
-#include <QLabel>
-#include <QPushButton>
-#include <QRadioButton>
-#include <QStyle>
-#include <QStyleOptionButton>
 #include <cstdlib>
 #include <set>
 #include <string>
 
+#include "CaptionRoom.h"
 #include "console/ConsoleGroups.h"
 #include "console/ControlIds.h"
 #include "ui/Cp1252QString.h"
@@ -24,32 +17,7 @@
 namespace kestrel {
 namespace {
 
-// The room a control gives its caption, from the style that draws it.
-QRect CaptionRoom(const QWidget* widget) {
-    QStyleOptionButton option;
-    option.initFrom(widget);
-    if (const auto* button = qobject_cast<const QAbstractButton*>(widget)) {
-        option.text = button->text();
-    }
-    if (qobject_cast<const QCheckBox*>(widget) != nullptr) {
-        return widget->style()->subElementRect(QStyle::SE_CheckBoxContents, &option, widget);
-    }
-    if (qobject_cast<const QRadioButton*>(widget) != nullptr) {
-        return widget->style()->subElementRect(QStyle::SE_RadioButtonContents, &option, widget);
-    }
-    if (qobject_cast<const QPushButton*>(widget) != nullptr) {
-        return widget->style()->subElementRect(QStyle::SE_PushButtonContents, &option, widget);
-    }
-    if (const auto* label = qobject_cast<const QLabel*>(widget)) {
-        return label->contentsRect();
-    }
-    if (qobject_cast<const QGroupBox*>(widget) != nullptr) {
-        // The title sits in the frame's top line, between its two corners.
-        const int corner = widget->fontMetrics().averageCharWidth();
-        return widget->rect().adjusted(corner, 0, -corner, 0);
-    }
-    return QRect();
-}
+using testing::CaptionRoom;
 
 struct TemplateCase {
     const char* name;
@@ -195,6 +163,31 @@ TEST(DialogTemplates, InitialCaptionsAreByteExact) {
     EXPECT_EQ(host.GetItemText(IDC_COMMLOGLABEL), "COMM DATA    (Select text;  copy/paste)");
     EXPECT_EQ(host.GetItemText(IDC_NORMALMODE), "Normal / Vantor 40 Mode");
     EXPECT_EQ(host.windowTitle(), QStringLiteral("Vantor 60 Ticket Printer"));
+}
+
+// A screen reader says what the operator reads: the words on a picture button's images, as they
+// change, and the label beside each field that has no caption of its own.
+TEST(DialogTemplates, EveryFieldAndPictureButtonHasTheNameItShows) {
+    QtDialogHost console(ConsoleTemplate());
+    const std::pair<const char*, const char*> images[] = {
+        {"PRINT", "PRINT TICKET"}, {"COMMCLOSE", "CLOSE PORT"}, {"COMM", "OPEN PORT"},
+        {"STATUS", "HELP"},        {"EXITIMAGE", "EXIT"},
+    };
+    for (const auto& [imageBase, words] : images) {
+        console.SetButtonImages(IDC_COMM, imageBase);
+        EXPECT_EQ(console.Control(IDC_COMM)->accessibleName(), QString::fromLatin1(words));
+    }
+    for (const DialogTemplate* dialogTemplate : {&ConsoleTemplate(), &PortDialogTemplate()}) {
+        QtDialogHost host(*dialogTemplate);
+        for (const TemplateControl& control : dialogTemplate->controls) {
+            const std::set<ControlKind> fields = {
+                ControlKind::Edit,          ControlKind::DigitsEdit,  ControlKind::ListBox,
+                ControlKind::DropDownCombo, ControlKind::ProgressBar, ControlKind::LogPane};
+            EXPECT_TRUE(fields.count(control.kind) == 0 ||
+                        !host.Control(control.id)->accessibleName().isEmpty())
+                << dialogTemplate->id << " " << control.id;
+        }
+    }
 }
 
 }  // namespace

@@ -1,0 +1,153 @@
+// Reading the log while it grows: the view follows the end until the operator scrolls back or
+// selects, then holds still with a bar counting the records below; find with its bar over the
+// pane. With KESTREL_SCREENSHOT_DIR set, both bars are saved there as PNGs to look at.
+#include <gtest/gtest.h>
+
+#include <QDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTest>
+#include <QVBoxLayout>
+#include <cstdlib>
+#include <memory>
+
+#include "commlog/CommLogRenderer.h"
+#include "ui/CRichtextctrl1.h"
+#include "ui/LogFindBar.h"
+#include "ui/LogPaneNewRecordsBar.h"
+
+namespace kestrel {
+namespace {
+
+constexpr int kHex = 1;
+
+void SaveShot(QWidget& widget, const char* name) {
+    if (const char* folder = std::getenv("KESTREL_SCREENSHOT_DIR")) {
+        widget.grab().save(QString::fromLocal8Bit(folder) + "/" + name + ".png");
+    }
+}
+
+// The pane in a dialog with a default button, as on the console, where Enter and Escape mean
+// something to the dialog.
+class LogPaneReadingTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        auto* layout = new QVBoxLayout(&m_dialog);
+        m_pane = new CRichtextctrl1(&m_dialog);
+        m_default = new QPushButton("Send", &m_dialog);
+        m_default->setDefault(true);
+        layout->addWidget(m_pane);
+        layout->addWidget(m_default);
+        QObject::connect(m_default, &QPushButton::clicked, [this] { ++m_defaultClicks; });
+        m_dialog.resize(620, 360);
+        m_dialog.show();
+        m_dialog.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&m_dialog));
+    }
+
+    // Printable records alternating in direction every few bytes, 3 ms apart.
+    void Add(int records) {
+        for (int i = 0; i < records; ++i, ++m_next) {
+            m_capture->Record(static_cast<uint8_t>(0x20 + m_next * 7 % 95),
+                              static_cast<uint32_t>(m_next * 3),
+                              (m_next / 5) % 2 == 0 ? TrafficSent : TrafficReceived);
+        }
+        m_renderer.Render(0, *m_capture, kHex, 0, m_pane);
+    }
+    QScrollBar* Vertical() { return m_pane->verticalScrollBar(); }
+
+    QDialog m_dialog;
+    CRichtextctrl1* m_pane = nullptr;
+    QPushButton* m_default = nullptr;
+    int m_defaultClicks = 0;
+    std::unique_ptr<TrafficCapture> m_capture = std::make_unique<TrafficCapture>();
+    CommLogRenderer m_renderer;
+    int m_next = 0;
+};
+
+TEST_F(LogPaneReadingTest, FollowsTheEndHoldsWhileReadingBackAndCountsWhatArrived) {
+    Add(3000);
+    EXPECT_TRUE(m_pane->IsFollowing());
+    EXPECT_EQ(Vertical()->value(), Vertical()->maximum());
+    Add(64);  // following: each refresh keeps the end in view
+    EXPECT_EQ(Vertical()->value(), Vertical()->maximum());
+    EXPECT_EQ(m_pane->CaretPosition(), m_pane->Content().text.size());
+
+    Vertical()->triggerAction(QAbstractSlider::SliderPageStepSub);  // the operator scrolls back
+    EXPECT_FALSE(m_pane->IsFollowing());
+    const size_t reading = m_pane->FirstVisibleLine();
+    Add(100);
+    Add(50);
+    EXPECT_EQ(m_pane->FirstVisibleLine(), reading);
+    EXPECT_EQ(m_pane->NewRecordsBelow(), 150);
+    ASSERT_TRUE(m_pane->NewRecordsBar()->isVisible());
+    EXPECT_TRUE(m_pane->NewRecordsBar()->text().startsWith("150 new records below"));
+    SaveShot(m_dialog, "logpane-new-records");
+
+    Vertical()->triggerAction(QAbstractSlider::SliderToMaximum);  // back at the end: follows
+    EXPECT_TRUE(m_pane->IsFollowing());
+    EXPECT_FALSE(m_pane->NewRecordsBar()->isVisible());
+    Add(100);
+    EXPECT_EQ(Vertical()->value(), Vertical()->maximum());
+
+    m_pane->SelectAll();  // a selection holds the view and survives the refresh
+    const size_t selected = m_pane->SelectedText().size();
+    Add(100);
+    EXPECT_FALSE(m_pane->IsFollowing());
+    EXPECT_EQ(m_pane->SelectedText().size(), selected);
+    EXPECT_EQ(m_pane->NewRecordsBelow(), 100);
+    QTest::mouseClick(const_cast<LogPaneNewRecordsBar*>(m_pane->NewRecordsBar()), Qt::LeftButton);
+    EXPECT_TRUE(m_pane->IsFollowing());
+    EXPECT_EQ(Vertical()->value(), Vertical()->maximum());
+    EXPECT_EQ(m_pane->CaretPosition(), m_pane->Content().text.size());
+}
+
+TEST_F(LogPaneReadingTest, FindsBytesNextPreviousWrappingAndEscapeClosesOnlyTheBar) {
+    // 02 12 sent twice, far apart, in a log of other bytes.
+    for (int round = 0; round < 2; ++round) {
+        m_capture->Record(0x02, static_cast<uint32_t>(m_next), TrafficSent);
+        m_capture->Record(0x12, static_cast<uint32_t>(m_next), TrafficReceived);
+        Add(1500);
+    }
+    m_pane->setFocus();
+    QTest::keyClick(m_pane, Qt::Key_F, Qt::ControlModifier);
+    LogFindBar* bar = m_pane->FindBar();
+    ASSERT_TRUE(bar->isVisible());
+    bar->SetHexBytes(true);
+    QTest::keyClicks(bar->QueryEdit(), "0212");
+    EXPECT_EQ(bar->CountText(), "2 matches");
+    EXPECT_EQ(m_pane->Matches().spans.size(), 4u);  // each byte's cell, in its own row
+
+    const auto press = [&](Qt::KeyboardModifiers modifiers) {
+        QTest::keyClick(bar->QueryEdit(), Qt::Key_Return, modifiers);
+        return bar->CountText();
+    };
+    EXPECT_EQ(press(Qt::NoModifier), "1 of 2");
+    const size_t firstLine = m_pane->FirstVisibleLine();
+    EXPECT_EQ(press(Qt::NoModifier), "2 of 2");
+    EXPECT_NE(m_pane->FirstVisibleLine(), firstLine);
+    EXPECT_EQ(press(Qt::NoModifier), "1 of 2");  // wraps round
+    EXPECT_EQ(press(Qt::ShiftModifier), "2 of 2");
+    EXPECT_FALSE(m_pane->IsFollowing());  // the view stays at the match
+    Add(10);
+    EXPECT_EQ(bar->CountText(), "2 of 2");
+    SaveShot(m_dialog, "logpane-find");
+
+    bar->SetHexBytes(false);
+    bar->SetQuery("12..");
+    EXPECT_EQ(bar->CountText(), "2 matches");
+    bar->SetHexBytes(true);
+    bar->SetQuery("0 212");
+    EXPECT_EQ(bar->CountText(), "Type bytes as \"02 12\"");
+
+    QTest::keyClick(bar->QueryEdit(), Qt::Key_Escape);
+    EXPECT_FALSE(bar->isVisible());
+    EXPECT_TRUE(m_dialog.isVisible());  // Escape closed the bar, not the window
+    EXPECT_EQ(m_defaultClicks, 0);      // and Enter never reached the default button
+    EXPECT_EQ(m_pane->Matches().Count(), 0u);
+}
+
+}  // namespace
+}  // namespace kestrel
