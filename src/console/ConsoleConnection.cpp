@@ -31,7 +31,7 @@ long CKestrelDlg::OpenSelectedPortShowingWait() {
 void CKestrelDlg::OnConnectionLost() {
     m_portOpen = false;
     m_app.m_ioComm.Close();
-    Host().MessageBox(kLostConnectionText, kErrorCaption, kMbOk);
+    Host().MessageBox(m_app.ReportPortFailure(kLostConnectionText), kErrorCaption, kMbOk);
     Host().SetButtonImages(IDC_COMM, kCommOpenImages);
 }
 

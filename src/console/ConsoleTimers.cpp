@@ -120,8 +120,7 @@ int CKestrelDlg::TakeWaitingBytes() {
     int fill = kStatusBufferSize;
     for (int taken = 0; fill == kStatusBufferSize && taken < kMostTakenPerTick; taken += fill) {
         fill = 0;
-        while (fill < kStatusBufferSize &&
-               m_app.Receive(&m_status.m_statusBuffer[fill], 1) > 0) {
+        while (fill < kStatusBufferSize && m_app.Receive(&m_status.m_statusBuffer[fill], 1) > 0) {
             ++fill;
         }
     }

@@ -16,11 +16,11 @@ inline constexpr const char* kOutputFailedText =
 inline constexpr const char* kInputPendingFailedText =
     "IOComm::InputPending() failed, GetLastError() returned: ";
 
-// What follows kOpenFailedText and the error code: when the path is not a device (a regular
-// file, a folder, a FIFO, a link to one of those), a sentence saying what it is; when the
-// device exists but access was
-// refused, or it is held by another program, a sentence saying so, and for a terminal the group
-// that owns it and whether this user belongs to that group; otherwise nothing.
+// What follows kOpenFailedText and the error code: a path that is not a device (a regular file,
+// a folder, a FIFO, a link to one of those) in a sentence saying what it is; a device that does
+// not exist, or one that exists but refused access or is held by another program, in a
+// sentence saying so; for a refused terminal also who may open it: its owner only, or its
+// group, with whether this user belongs to it and how to join it. Otherwise nothing.
 std::string OpenFailureExplanation(const std::string& path, int error, bool terminal);
 
 }  // namespace kestrel

@@ -4,11 +4,14 @@
 #include "console/DialogTemplates.h"
 #include "platform/ProcessPriority.h"
 #include "ui/QtDialogHost.h"
+#include "ui/TerminationSignalNotifier.h"
 
 namespace kestrel {
 
-QtKestrelApp::QtKestrelApp(std::vector<std::string> args, PortEnvironment portEnvironment)
-    : CKestrelApp(std::move(args), SystemClock(), std::move(portEnvironment)) {}
+QtKestrelApp::QtKestrelApp(std::vector<std::string> args, PortEnvironment portEnvironment,
+                           TerminationSignalNotifier& signalNotifier)
+    : CKestrelApp(std::move(args), SystemClock(), std::move(portEnvironment)),
+      m_signals(signalNotifier) {}
 
 void QtKestrelApp::RunConsole() {
     QtDialogHost host(ConsoleTemplate(), nullptr,
@@ -17,7 +20,10 @@ void QtKestrelApp::RunConsole() {
     {
         CKestrelDlg console(*this, SystemProcessPriority());
         m_console = &console;
+        m_signals.SetConsole(
+            &host, [&console](int signalNumber) { console.OnTerminationSignal(signalNumber); });
         host.RunModal(console);
+        m_signals.SetConsole(nullptr, nullptr);
         // The console's window and pane go with it.
         m_messageOwner = nullptr;
         m_commLogPane = nullptr;

@@ -222,7 +222,7 @@ TEST_F(CommandLineJobTest, APrinterThatStopsReadingFailsTheJobWithWhatWasNotSent
     EXPECT_TRUE(m_host.m_messages.empty());
     const std::string log = ReadFileBytes(m_folder.File("Kestrel.log"));
     EXPECT_NE(log.find("Lost connection to printer (port " + address +
-                       "): IOComm::Output() failed, GetLastError() returned: 110 (the printer "
+                       ")\r\nIOComm::Output() failed, GetLastError() returned: 110 (the printer "
                        "took nothing for 500 ms)"),
               std::string::npos)
         << log;

@@ -22,10 +22,13 @@ using testing::ConsoleTest;
 
 class ConsoleConnectionTest : public ConsoleTest {
   protected:
-    void ExpectTheLostConnectionBox() {
+    // The box, with the port layer's reason on the line below.
+    void ExpectTheLostConnectionBox(const std::string& reason) {
         EXPECT_FALSE(m_dlg->m_portOpen);
         ASSERT_EQ(m_host.m_messages.size(), 1u);
-        EXPECT_EQ(m_host.m_messages[0].text, "Lost connection to printer");
+        const std::string& text = m_host.m_messages[0].text;
+        EXPECT_EQ(text.rfind("Lost connection to printer\r\n", 0), 0u) << text;
+        EXPECT_NE(text.find(reason), std::string::npos) << text;
         EXPECT_EQ(m_host.m_messages[0].caption, "Error");
         EXPECT_EQ(m_host.m_buttonImages[IDC_COMM], "COMM");
         EXPECT_FALSE(m_app->m_ioComm.IsOpen());
@@ -48,7 +51,7 @@ TEST_F(ConsoleConnectionTest, APrinterThatStopsReadingIsALostConnection) {
     for (int send = 0; send < 60 && m_dlg->m_portOpen; ++send) {
         Click(IDC_SENDCOMMAND);
     }
-    ExpectTheLostConnectionBox();
+    ExpectTheLostConnectionBox("returned: 110 (the printer took nothing for 300 ms)");
     close(listener);
 }
 
@@ -62,7 +65,7 @@ TEST_F(ConsoleConnectionTest, AVanishedTerminalIsALostConnectionAtTheNextReadTic
     ASSERT_TRUE(m_dlg->m_portOpen);
     pty.reset();
     m_dlg->OnTimer(TIMER_STATUS_READ);
-    ExpectTheLostConnectionBox();
+    ExpectTheLostConnectionBox("returned: 5 (the device has gone)");
     EXPECT_EQ(m_clock.m_slept, 0u);
 }
 
