@@ -92,7 +92,7 @@ int IOComm::Output(const uint8_t* bytes, int count) {
         }
         m_clock.Sleep(kWriteFailureWaitMs);
     }
-    if (result == 0) {
+    if (result == 0 && !m_connectionLost) {  // a lost connection has recorded its own reason
         // The reason the console shows after its own message.
         RecordFailure(kOutputFailedText, writeError);
         m_lastError += writeError != 0 ? std::string(" (") + std::strerror(writeError) + ")"

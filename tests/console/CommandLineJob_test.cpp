@@ -221,11 +221,11 @@ TEST_F(CommandLineJobTest, APrinterThatStopsReadingFailsTheJobWithWhatWasNotSent
     EXPECT_EQ(m_app->m_jobExitCode, 1);
     EXPECT_TRUE(m_host.m_messages.empty());
     const std::string log = ReadFileBytes(m_folder.File("Kestrel.log"));
-    EXPECT_NE(log.find("Lost connection to printer (port " + address +
-                       ")\r\nIOComm::Output() failed, GetLastError() returned: 110 (the printer "
-                       "took nothing for 500 ms)"),
-              std::string::npos)
+    EXPECT_NE(log.find("Lost connection to printer (port " + address + ")"), std::string::npos)
         << log;
+    EXPECT_NE(log.find("IOComm::Output() failed, GetLastError() returned: 110 (the printer took "
+                       "nothing for 500 ms)"),
+              std::string::npos);
     // What did not leave is what never reached the printer.
     std::smatch count;
     ASSERT_TRUE(std::regex_search(log, count,

@@ -118,9 +118,9 @@ TEST_F(PortFailureTest, OnlyDevicesAreOpened) {
     const std::string folder = m_folder.File("folder");
     std::filesystem::create_directory(folder);
     const std::string fifo = m_folder.File("fifo");
-    mkfifo(fifo.c_str(), 0600);
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
     const std::string fileLink = m_folder.File("file-link");
-    symlink(file.c_str(), fileLink.c_str());
+    ASSERT_EQ(symlink(file.c_str(), fileLink.c_str()), 0);
     PseudoTerminal pty;
     ASSERT_TRUE(testing::MapPortName(SettingsKey::DefaultPath(), "COM3", file));
     struct Case {
