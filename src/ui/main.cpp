@@ -9,6 +9,7 @@
 
 #include "app/CommandLineHelp.h"
 #include "ui/DisplayChoice.h"
+#include "ui/PlaybackWindow.h"
 #include "ui/QtKestrelApp.h"
 #include "ui/SerialSettingsDialog.h"
 
@@ -36,6 +37,9 @@ int main(int argc, char** argv) {
             break;
     }
     QApplication application(argc, argv);
+    if (const std::optional<std::string> recording = kestrel::ReplayRequest(args)) {
+        return kestrel::RunPlayback(*recording);
+    }
     // The command-line parse in the application object's constructor may already need it.
     kestrel::SerialSettingsDialog serialSettings;
     kestrel::PortEnvironment portEnvironment;
