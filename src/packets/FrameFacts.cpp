@@ -172,7 +172,7 @@ FrameFacts DescribeFrame(FrameKind kind, int direction, std::span<const uint8_t>
                          int printerMode) {
     if (kind == FrameKind::Mode) {
         FrameFacts facts;
-        facts.meaning = std::string("Printer mode ") + PrinterModeName(printerMode);
+        facts.meaning = PrinterModeName(printerMode);
         return facts;
     }
     if (bytes.empty()) {

@@ -73,19 +73,16 @@ void FrameSplitter::Feed(const uint8_t* bytes, size_t count, int direction, Fram
     if (count == 0) {
         return;
     }
+    // What has waited long enough ends first, whenever the ticks came.
+    FlushIdle(timeUs);
     const int other = direction == TrafficSent ? TrafficReceived : TrafficSent;
     Pending& theirs = Of(other);
     if (!theirs.bytes.empty() && theirs.rawRun == theirs.bytes.size()) {
         EmitRawRun(theirs, other);
     }
     Pending& pending = Of(direction);
-    if (!pending.bytes.empty()) {
-        const bool quiet = timeUs >= pending.times.back() + kFrameRunIdleUs;
-        if (pending.framing != framing) {
-            EmitEverything(pending, direction);
-        } else if (quiet && pending.rawRun == pending.bytes.size()) {
-            EmitRawRun(pending, direction);
-        }
+    if (!pending.bytes.empty() && pending.framing != framing) {
+        EmitEverything(pending, direction);
     }
     pending.framing = framing;
     pending.bytes.insert(pending.bytes.end(), bytes, bytes + count);
