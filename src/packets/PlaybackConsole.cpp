@@ -56,8 +56,14 @@ PlaybackConsole::PlaybackConsole(const PacketStore& store, const PlaybackTimelin
 bool PlaybackConsole::OnInitDialog() {
     DialogHost& host = *m_host;
     for (const TemplateControl& control : ConsoleTemplate().controls) {
-        const bool usable = std::find(kPlaybackControls.begin(), kPlaybackControls.end(),
-                                      control.id) != kPlaybackControls.end();
+        // The status display stays as bright as on the console; clicking it sends nothing.
+        const bool usable =
+            std::find(kPlaybackControls.begin(), kPlaybackControls.end(), control.id) !=
+                kPlaybackControls.end() ||
+            std::find(kSmartGroup.begin(), kSmartGroup.end(), control.id) != kSmartGroup.end() ||
+            (std::find(kVentrixGroup.begin(), kVentrixGroup.end(), control.id) !=
+                 kVentrixGroup.end() &&
+             control.id != IDC_MONITOR && control.id != IDC_DISABLESEQUENCE);
         if (control.id != kNoControlId && !usable) {
             host.EnableItem(control.id, false);
         }
