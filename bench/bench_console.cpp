@@ -52,7 +52,10 @@ std::vector<uint8_t> StatusPacket() {
 void BM_ReadTickWithStatusPacket(benchmark::State& state) {
     const std::string folder = std::filesystem::temp_directory_path() / "kestrel-bench-XXXXXX";
     std::string path = folder;
-    mkdtemp(path.data());
+    if (mkdtemp(path.data()) == nullptr) {
+        state.SkipWithError("cannot make a scratch folder");
+        return;
+    }
     std::filesystem::current_path(path);
     setenv("KESTREL_SETTINGS", (path + "/settings.reg").c_str(), 1);
 

@@ -16,6 +16,7 @@
 
 #include "support/ChildProcess.h"
 #include "support/FileBytes.h"
+#include "support/KestrelProgram.h"
 #include "support/ScratchFolder.h"
 #include "support/SimProcess.h"
 
@@ -47,16 +48,8 @@ void BM_FileJobStartToExit(benchmark::State& state) {
         state.SkipWithError("vantor-sim did not start");
         return;
     }
-    testing::ChildProcess::Options options;
-    options.args = {"ventrix", "port:" + sim.TcpAddress(), "file:t.dmo", "exit"};
-    options.workingFolder = folder.Path();
-    options.environment = {
-        {"KESTREL_SETTINGS", folder.File("settings.reg")},
-        {"XDG_DATA_HOME", folder.File("data")},
-        {"DISPLAY", std::nullopt},
-        {"WAYLAND_DISPLAY", std::nullopt},
-        {"QT_QPA_PLATFORM", std::nullopt},
-    };
+    const testing::ChildProcess::Options options = testing::KestrelProgramOptions(
+        folder, {"ventrix", "port:" + sim.TcpAddress(), "file:t.dmo", "exit"});
     for (auto _ : state) {
         const auto start = std::chrono::steady_clock::now();
         testing::ChildProcess program(Program(), options);

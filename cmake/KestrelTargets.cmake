@@ -8,6 +8,21 @@ if(KESTREL_SANITIZE)
     add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
     add_link_options(-fsanitize=address,undefined)
 endif()
+# The distribution's hardening (stack protector, _FORTIFY_SOURCE, full RELRO with immediate
+# binding) for the programs we ship; the sanitizer and fuzz builds keep their own flags.
+option(KESTREL_DISTRIBUTION_FLAGS "Build with the flags dpkg-buildflags gives (hardening=+all)" ON)
+find_program(KESTREL_DPKG_BUILDFLAGS dpkg-buildflags)
+if(KESTREL_DISTRIBUTION_FLAGS AND KESTREL_DPKG_BUILDFLAGS AND NOT KESTREL_SANITIZE
+   AND NOT KESTREL_FUZZ)
+    foreach(kind CPPFLAGS CXXFLAGS LDFLAGS)
+        execute_process(COMMAND ${CMAKE_COMMAND} -E env DEB_BUILD_MAINT_OPTIONS=hardening=+all
+                                ${KESTREL_DPKG_BUILDFLAGS} --get ${kind}
+                        WORKING_DIRECTORY ${PROJECT_SOURCE_DIR}
+                        OUTPUT_VARIABLE flags_${kind} OUTPUT_STRIP_TRAILING_WHITESPACE)
+    endforeach()
+    string(APPEND CMAKE_CXX_FLAGS " ${flags_CPPFLAGS} ${flags_CXXFLAGS}")
+    string(APPEND CMAKE_EXE_LINKER_FLAGS " ${flags_LDFLAGS}")
+endif()
 if(KESTREL_FUZZ)
     if(NOT CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
         message(FATAL_ERROR "KESTREL_FUZZ needs clang (CXX=clang++)")

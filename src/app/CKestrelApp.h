@@ -46,6 +46,9 @@ class CKestrelApp {
     int WriteAppLog(const std::string& text);
     int ShowMessage(const std::string& text);
     int ShowStatusMessage(const std::string& text);
+    // Writes `message` with the port's reason for the failure to the application log and
+    // returns that text for the message box (app/PortFailureText.h).
+    std::string ReportPortFailure(const std::string& message);
 
     // Opening, sending, receiving.
     long OpenSelectedPort();

@@ -30,8 +30,20 @@ std::string HelpText() {
            "                           and end\n"
            "\n"
            "Settings: $KESTREL_SETTINGS, else $XDG_CONFIG_HOME/Quillon/IOCommKestrel.reg.\n"
-           "Log: Kestrel.log in the current directory.\n"
-           "Exit status: 0 on success; 1 when a command-file job with exit fails.\n";
+           "Log: Kestrel.log in the current directory; started from the desktop, in\n"
+           "$XDG_DATA_HOME/Norvane/Kestrel/demo, made from the installed demo tickets.\n"
+           "\n"
+           "SIGINT, SIGTERM and SIGHUP close the console as Exit does; a second signal\n"
+           "during the close ends the program at once.\n"
+           "\n"
+           "Exit status:\n"
+           "  0      the console was closed (also by a signal), or the file: job sent\n"
+           "         every byte\n"
+           "  1      a file: job did not send the whole file: the port or the file\n"
+           "         failed, or a signal cut it short\n"
+           "  2      no display, and neither s nor file: was given\n"
+           "  128+N  a second signal N ended the program during the close (130 for\n"
+           "         Ctrl+C twice)\n";
 }
 
 std::optional<std::string> InformationRequest(const std::vector<std::string>& args) {

@@ -12,6 +12,12 @@ namespace kestrel {
 
 inline constexpr const char* kVersionText = "Kestrel Version 2.0.1.5";
 
+// The program's exit statuses, as --help, the manual page and the README list them. A second
+// signal during the close ends the process by that signal (the shell reports 128 + its number).
+inline constexpr int kExitSuccess = 0;
+inline constexpr int kExitJobFailed = 1;
+inline constexpr int kExitNoDisplay = 2;
+
 // The option list, in the form of a Linux program's --help.
 std::string HelpText();
 

@@ -68,6 +68,9 @@ std::string DesktopEntryPath() {
 
 std::string DesktopEntryText(const std::string& executable) {
     return "[Desktop Entry]\n"
+           "# Started from here, Kestrel works in $XDG_DATA_HOME/Norvane/Kestrel/demo\n"
+           "# (~/.local/share/...), made from the installed demo folder on the first start:\n"
+           "# the demo tickets, the help page and Kestrel.log are there.\n"
            "Type=Application\n"
            "Version=1.0\n"
            "Name=Kestrel\n"

@@ -240,12 +240,16 @@ void CKestrelDlg::OnCommButton() {
         Host().SetButtonImages(IDC_COMM, kCommOpenImages);
     } else {
         Host().RunDialog(IDD_PORTDIALOG, portDialog);
+        if (m_leaving) {
+            return;  // a signal closed the console meanwhile: no port is opened for it
+        }
         if (m_app.OpenSelectedPort() != 0) {
             m_portOpen = true;
             Host().SetButtonImages(IDC_COMM, kCommCloseImages);
         } else {
             m_portOpen = false;
-            Host().MessageBox(kCannotCommunicateText, kErrorCaption, kMbOk);
+            Host().MessageBox(m_app.ReportPortFailure(kCannotCommunicateText), kErrorCaption,
+                              kMbOk);
         }
     }
     ShowPortIdentity();

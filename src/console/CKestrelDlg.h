@@ -109,6 +109,9 @@ class CKestrelDlg : public DialogEvents, private StatusLog {
     void RunCommandLineJob();
     // The About box (system command 16, from the context menu).
     void OnAboutBox();
+    // SIGINT, SIGTERM or SIGHUP: the console ends as Exit does. A command-line job that had
+    // not run yet, or that the signal cut short, makes the exit status 1.
+    void OnTerminationSignal(int signalNumber);
 
     // Console state.
     int m_repeatAction = kRepeatNothing;
@@ -177,6 +180,8 @@ class CKestrelDlg : public DialogEvents, private StatusLog {
     ProcessPriority& m_priority;
     // A way out has begun: later ones do nothing, so the log is saved once.
     bool m_leaving = false;
+    // The command-line job has begun.
+    bool m_jobStarted = false;
     // The result a way out asked for while a send was going on (0: none).
     int m_pendingEndResult = 0;
 };

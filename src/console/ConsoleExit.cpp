@@ -4,14 +4,18 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <string_view>
 
 #include "app/CKestrelApp.h"
+#include "app/CommandLineHelp.h"
+#include "app/PortFailureText.h"
 #include "console/CAboutDlg.h"
 #include "console/CKestrelDlg.h"
 #include "console/CommDataPath.h"
 #include "console/CommandLineJobFile.h"
 #include "console/ConsoleTexts.h"
 #include "console/ControlIds.h"
+#include "platform/TerminationSignals.h"
 #include "status/PrinterMode.h"
 
 namespace kestrel {
@@ -132,14 +136,18 @@ void CKestrelDlg::RunCommandLineJob() {
     // Nobody may have to answer a message box during the job: messages go to the log only.
     DialogHost* const owner = m_app.m_messageOwner;
     m_app.m_messageOwner = nullptr;
+    m_jobStarted = true;
     const bool sent = RunJobSend();
     m_app.m_messageOwner = owner;
+    if (!sent && TerminationSignalArrived()) {
+        m_app.m_jobExitCode = kExitJobFailed;  // also when the console stays open
+    }
     if (!m_app.m_exitOption) {
         return;
     }
     // The run ends without the console's values and log being saved; the application still
     // saves the port name as it ends.
-    m_app.m_jobExitCode = sent ? 0 : 1;
+    m_app.m_jobExitCode = sent ? kExitSuccess : kExitJobFailed;
     m_skipSettingsSave = true;
     m_leaving = true;
     Host().EndDialog(kIdOk);
@@ -153,7 +161,9 @@ bool CKestrelDlg::RunJobSend() {
         return false;
     }
     if (m_app.OpenSelectedPort() == 0) {
-        ReportJobFailure(std::string(kCannotCommunicateText) + " (port " + m_app.m_portName + ")");
+        ReportJobFailure(PortFailureText(
+            std::string(kCannotCommunicateText) + " (port " + m_app.m_portName + ")",
+            m_app.m_ioComm));
         return false;
     }
     m_portOpen = true;
@@ -187,8 +197,21 @@ int CKestrelDlg::JobSendWhole(const std::string& path, std::string* error) {
 }
 
 void CKestrelDlg::ReportJobFailure(const std::string& text) {
-    std::fprintf(stderr, "kestrel: %s\n", text.c_str());
-    m_app.WriteAppLog("Command-line job failed: " + text);
+    // A reason on a line of its own stays on its own line, each named as the program's.
+    std::string lines;
+    std::string_view rest = text;
+    for (;;) {
+        const size_t end = rest.find(kReasonLineBreak);
+        const std::string_view line = rest.substr(0, end);
+        std::fprintf(stderr, "kestrel: %.*s\n", static_cast<int>(line.size()), line.data());
+        lines.append(line);
+        if (end == std::string_view::npos) {
+            break;
+        }
+        lines += '\n';
+        rest.remove_prefix(end + std::strlen(kReasonLineBreak));
+    }
+    m_app.WriteAppLog("Command-line job failed: " + lines);
 }
 
 }  // namespace kestrel

@@ -159,7 +159,7 @@ void CKestrelDlg::PollTick() {
                        static_cast<int>(bytes.size()), ventrix ? 1 : 0) == 0) {
         m_portOpen = false;
         port.Close();
-        Host().MessageBox(kLostConnectionText, kErrorCaption, kMbOk);
+        Host().MessageBox(m_app.ReportPortFailure(kLostConnectionText), kErrorCaption, kMbOk);
         Host().SetButtonImages(IDC_COMM, kCommOpenImages);
     }
     port.SetTimeouts(kIdleTimeoutMs, kIdleTimeoutMs);

@@ -1,6 +1,7 @@
 // Ticket printing: the demo list and its preview, Print in line and whole-file mode, Repeat,
 // Browse and the binary file sender.
 #include "app/CKestrelApp.h"
+#include "app/PortFailureText.h"
 #include "console/CKestrelDlg.h"
 #include "console/ConsoleGroups.h"
 #include "console/ConsoleTexts.h"
@@ -10,6 +11,7 @@
 #include "console/TimerIds.h"
 #include "platform/AtomicFile.h"
 #include "platform/CurrentDirectory.h"
+#include "platform/TerminationSignals.h"
 #include "status/PrinterMode.h"
 #include "status/SerialPacket.h"
 #include "status/VentrixPacket.h"
@@ -153,11 +155,16 @@ int CKestrelDlg::SendTransmissions(const std::vector<std::string>& transmissions
                                    bool ventrixFraming, bool pauseBetween, std::string* error) {
     const bool portWasOpen = m_portOpen;
     for (const std::string& bytes : transmissions) {
+        // The program was asked to end: the transmission that went out last is the last.
+        if (TerminationSignalArrived()) {
+            *error = kEndingOnSignalText;
+            return 0;
+        }
         // Each transmission between the 1000/10 ms and the 1/1 ms time-outs.
         const int sent = SendFramed(reinterpret_cast<const uint8_t*>(bytes.data()),
                                     static_cast<int>(bytes.size()), ventrixFraming);
         if (sent != FramedCount(bytes, ventrixFraming, m_app.m_printerMode)) {
-            *error = kWriteToDeviceErrorText;
+            *error = PortFailureText(kWriteToDeviceErrorText, m_app.m_ioComm);
             return 0;
         }
         // The port closed while the events of the pause ran (a lost connection, the COMM

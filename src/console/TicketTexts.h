@@ -33,6 +33,8 @@ inline constexpr const char* kBinaryTooManyLinesText =
 // A ticket stopped part way.
 inline constexpr const char* kTicketInterruptedText =
     "The connection to the printer was lost; the rest of the ticket was not sent.";
+inline constexpr const char* kEndingOnSignalText =
+    "The program was asked to end; the rest of the ticket was not sent.";
 inline constexpr const char* kAlreadySendingText =
     "A ticket is being sent already; nothing else was sent.";
 

@@ -1,11 +1,13 @@
 #include "port/OpenFailureText.h"
 
 #include <grp.h>
+#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <vector>
 
 namespace kestrel {
@@ -38,15 +40,41 @@ bool UserIsInGroup(gid_t group) {
            std::find(groups.begin(), groups.begin() + filled, group) != groups.begin() + filled;
 }
 
-std::string RefusedText(const std::string& path, const struct stat& info, bool terminal) {
-    std::string text = " (access to " + path + " was refused";
-    if (terminal) {
-        const std::string group = GroupName(info.st_gid);
-        text += UserIsInGroup(info.st_gid)
-                    ? "; it belongs to group " + group + ", of which this user is a member"
-                    : "; it belongs to group " + group + ", of which this user is not a member";
+std::string UserName(uid_t user) {
+    std::vector<char> buffer(kGroupBufferSize);
+    struct passwd entry {};
+    struct passwd* found = nullptr;
+    if (getpwuid_r(user, &entry, buffer.data(), buffer.size(), &found) == 0 && found != nullptr) {
+        return found->pw_name;
     }
-    return text + ")";
+    return "number " + std::to_string(user);
+}
+
+std::string ModeText(mode_t mode) {
+    char text[8];
+    std::snprintf(text, sizeof text, "%03o", static_cast<unsigned>(mode & 0777));
+    return text;
+}
+
+// A terminal's owning group matters only when the group may read and write it: then joining
+// the group is the cure, otherwise only its owner gets in.
+std::string TerminalAccessText(const struct stat& info) {
+    if ((info.st_mode & (S_IRGRP | S_IWGRP)) != (S_IRGRP | S_IWGRP)) {
+        return "; only its owner, " + UserName(info.st_uid) + ", may open it (mode " +
+               ModeText(info.st_mode) + ")";
+    }
+    const std::string group = GroupName(info.st_gid);
+    if (UserIsInGroup(info.st_gid)) {
+        return "; it belongs to group " + group + ", of which this user is a member";
+    }
+    return "; it belongs to group " + group +
+           ", of which this user is not a member; join it with \"sudo usermod -a -G " + group +
+           " " + UserName(geteuid()) + "\", then log out and in again";
+}
+
+std::string RefusedText(const std::string& path, const struct stat& info, bool terminal) {
+    return " (access to " + path + " was refused" + (terminal ? TerminalAccessText(info) : "") +
+           ")";
 }
 
 }  // namespace
@@ -54,7 +82,7 @@ std::string RefusedText(const std::string& path, const struct stat& info, bool t
 std::string OpenFailureExplanation(const std::string& path, int error, bool terminal) {
     struct stat info {};
     if (stat(path.c_str(), &info) != 0) {
-        return "";
+        return error == ENOENT ? " (" + path + " does not exist)" : "";
     }
     if (error == EACCES || error == EPERM) {
         return RefusedText(path, info, terminal);

@@ -12,9 +12,13 @@ inline constexpr const char* kSetCommTimeoutsFailedText =
     "SetCommTimeouts(IOHandle, ....) failed, GetLastError() returned: ";
 inline constexpr const char* kInputFailedText = "IOComm::Input() failed, GetLastError() returned: ";
 
-// What follows kOpenFailedText and the error code: when the device exists but access was
-// refused, or it is held by another program, a sentence saying so, and for a terminal the group
-// that owns it and whether this user belongs to that group; otherwise nothing.
+inline constexpr const char* kOutputFailedText =
+    "IOComm::Output() failed, GetLastError() returned: ";
+
+// What follows kOpenFailedText and the error code: a device that does not exist, or one that
+// exists but refused access or is held by another program, in a sentence saying so; for a
+// refused terminal also who may open it: its owner only, or its group, with whether this user
+// belongs to it and how to join it. Otherwise nothing.
 std::string OpenFailureExplanation(const std::string& path, int error, bool terminal);
 
 }  // namespace kestrel

@@ -25,6 +25,11 @@ bool IsFilePort(const std::string& name) {
     return StartsWithNoCase(name, kFilePortPrefix);
 }
 
+// Listing only reads: a missing settings file is not created for it (--list-ports).
+std::unique_ptr<SettingsKey> ReadOnlySettings() {
+    return SettingsKey::Open(SettingsKey::DefaultPath(), SettingsAccess::ReadOnly);
+}
+
 // A device path names itself; a DOS-style COM port number gets the device colon.
 std::string OfferedUsbSerialName(const std::string& name) {
     return !name.empty() && name.front() == '/' ? name : name + ":";
@@ -64,7 +69,7 @@ std::string IOComm::GetPortName(int index) {
     };
     // The DOS names that the settings key maps come first: the user has named those ports.
     {
-        const std::unique_ptr<SettingsKey> key = OpenSettingsKey();
+        const std::unique_ptr<SettingsKey> key = ReadOnlySettings();
         for (const std::string& name : MappedDosPortNames(key.get())) {
             if (offerDevice(name, DeviceForPortName(name, key.get(), m_environment.devRoot))) {
                 return found;
@@ -104,7 +109,7 @@ std::string IOComm::RememberedTcpPort(int index) {
         return "";
     }
     uint8_t value[kRememberedTcpSize]{};
-    if (std::unique_ptr<SettingsKey> key = OpenSettingsKey()) {
+    if (std::unique_ptr<SettingsKey> key = ReadOnlySettings()) {
         if (!key->ReadBinary(kRememberedTcpValue, value, sizeof value)) {
             return "";
         }

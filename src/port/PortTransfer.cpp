@@ -55,12 +55,14 @@ int IOComm::Output(const uint8_t* bytes, int count) {
     int result = 1;
     int failures = 0;
     int offset = 0;
+    int writeError = 0;
     while (offset < count && failures < kMaxWriteFailures) {
         int piece = count - offset;
         if (m_kind == KindUsbPrinter) {
             piece = std::min(piece, kUsbPieceSize);
         }
         uint32_t written = 0;
+        errno = 0;
         result = WriteRaw(bytes + offset, piece, &written);
         if (result != 0 && written > 0) {
             const int advanced = std::min(static_cast<int>(written), piece);
@@ -72,6 +74,7 @@ int IOComm::Output(const uint8_t* bytes, int count) {
         // A write that "succeeds" with nothing written makes no progress: it counts as failed,
         // so the loop ends after five of them like after five errors.
         const int error = errno;
+        writeError = error;
         result = 0;
         ++failures;
         if (!IsOpen() || (m_kind == KindTcp && IsConnectionLost(error))) {
@@ -85,7 +88,10 @@ int IOComm::Output(const uint8_t* bytes, int count) {
         m_clock.Sleep(kWriteFailureWaitMs);
     }
     if (result == 0) {
-        m_error = 1;
+        // The reason the console shows after its own message.
+        RecordFailure(kOutputFailedText, writeError);
+        m_lastError += writeError != 0 ? std::string(" (") + std::strerror(writeError) + ")"
+                                       : std::string(" (the port took no byte)");
     }
     return result;
 }

@@ -100,7 +100,9 @@ long IOComm::OpenTcp() {
         sys.Close(fd);
         m_socket = kInvalidSocket;
         RecordFailure(kOpenFailedText, error);
-        if (error == ETIMEDOUT) {
+        if (error == ECONNREFUSED) {
+            m_lastError += " (" + address + " refused the connection)";
+        } else if (error == ETIMEDOUT) {
             m_lastError += " (" + address + " did not accept the connection within " +
                            std::to_string(kConnectLimitMs / 1000) + " seconds)";
         }

@@ -1,5 +1,6 @@
 #include "ui/DisplayChoice.h"
 
+#include "app/DesktopEntry.h"
 #include "platform/AsciiText.h"
 
 namespace kestrel {
@@ -12,6 +13,14 @@ bool IsSet(const char* value) {
 }  // namespace
 
 bool AsksForUnattendedRun(const std::vector<std::string>& args) {
+    // Registration ends before any window: it needs no display.
+    std::string commandLine;
+    for (const std::string& arg : args) {
+        commandLine += (commandLine.empty() ? "" : " ") + arg;
+    }
+    if (FindRegistrationSwitch(commandLine) != RegistrationSwitch::None) {
+        return true;
+    }
     for (const std::string& arg : args) {
         // Flags lose their '-' or '/' before they are read, as options do.
         const std::string_view param = !arg.empty() && (arg.front() == '-' || arg.front() == '/')

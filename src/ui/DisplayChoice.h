@@ -1,5 +1,5 @@
 // Whether the program can show its window: a display, Qt's offscreen platform for an unattended
-// job ("s" or "file:" on the command line), or neither.
+// job ("s" or "file:" on the command line) or a registration switch, or neither.
 #pragma once
 
 #include <string>
@@ -13,7 +13,8 @@ inline constexpr const char* kNeedsDisplayMessage =
     "kestrel: this program needs a display (set DISPLAY, or run with s or file: for an "
     "unattended job)\n";
 
-// True when an argument is "s..." or "file:..." as the command line reads them.
+// True when an argument is "s..." or "file:..." as the command line reads them, or the command
+// line ends in a registration switch.
 bool AsksForUnattendedRun(const std::vector<std::string>& args);
 
 // From the arguments and the environment variables DISPLAY, WAYLAND_DISPLAY and

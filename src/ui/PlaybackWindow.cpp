@@ -13,6 +13,7 @@
 #include "ui/HostText.h"
 #include "ui/PacketViewPanel.h"
 #include "ui/QtDialogHost.h"
+#include "ui/TerminationSignalNotifier.h"
 
 namespace kestrel {
 namespace {
@@ -80,7 +81,7 @@ void PlaybackWindow::ChooseRow(size_t storeRow) {
     m_panel->ChooseStoreRow(storeRow);
 }
 
-int PlaybackWindow::Run() {
+int PlaybackWindow::Run(TerminationSignalNotifier* signalNotifier) {
     // Once the console's window is up, the packet view stands beside it on the first row.
     QMetaObject::invokeMethod(
         m_panel.get(),
@@ -92,11 +93,17 @@ int PlaybackWindow::Run() {
             }
         },
         Qt::QueuedConnection);
+    if (signalNotifier != nullptr) {
+        signalNotifier->SetConsole(m_host.get(), [this](int) { m_host->EndDialog(kIdCancel); });
+    }
     m_host->RunModal(*m_console);
+    if (signalNotifier != nullptr) {
+        signalNotifier->SetConsole(nullptr, nullptr);
+    }
     return 0;
 }
 
-int RunPlayback(const std::string& path) {
+int RunPlayback(const std::string& path, TerminationSignalNotifier& signalNotifier) {
     if (path.empty()) {
         std::fputs("kestrel: --replay needs the recording to play back\n", stderr);
         return kNoFileExitCode;
@@ -110,7 +117,7 @@ int RunPlayback(const std::string& path) {
         }
         return kUnreadableExitCode;
     }
-    return playback.Run();
+    return playback.Run(&signalNotifier);
 }
 
 }  // namespace kestrel

@@ -21,6 +21,7 @@ class PlaybackTimeline;
 class PlaybackConsole;
 class PacketViewPanel;
 class QtDialogHost;
+class TerminationSignalNotifier;
 
 // The two windows of a playback and what they show.
 class PlaybackWindow {
@@ -31,7 +32,7 @@ class PlaybackWindow {
 
     const std::string& Error() const { return m_error; }
     // Runs the console's window until it is closed; returns the exit status.
-    int Run();
+    int Run(TerminationSignalNotifier* signalNotifier = nullptr);
     // Chooses a row as the operator would, in the packet view.
     void ChooseRow(size_t storeRow);
 
@@ -50,7 +51,8 @@ class PlaybackWindow {
     std::unique_ptr<PacketViewPanel> m_panel;
 };
 
-// `kestrel --replay FILE`: plays the recording back; 1 when it cannot be read, 2 without a file.
-int RunPlayback(const std::string& path);
+// `kestrel --replay FILE`: plays the recording back until its window is closed (or a signal
+// closes it); 1 when it cannot be read, 2 without a file.
+int RunPlayback(const std::string& path, TerminationSignalNotifier& signalNotifier);
 
 }  // namespace kestrel

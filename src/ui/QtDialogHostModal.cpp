@@ -1,6 +1,6 @@
 // What a dialog opens over itself: message boxes, file and folder dialogs, nested dialogs and
 // the browser. Each runs in a real nested loop, so the window timers keep ticking. On the
-// offscreen platform none of them waits: no operator could answer.
+// offscreen platform, and while the program ends on a signal, none of them waits.
 #include <QCoreApplication>
 #include <QDesktopServices>
 #include <QDir>
@@ -10,6 +10,7 @@
 #include <cstdio>
 
 #include "console/DialogTemplates.h"
+#include "platform/TerminationSignals.h"
 #include "ui/HostText.h"
 #include "ui/QtDialogHost.h"
 
@@ -46,6 +47,12 @@ QMessageBox::Icon IconFor(unsigned style) {
     }
 }
 
+// No operator can answer on the offscreen platform; once a signal asked the program to end,
+// none is waited for.
+bool NobodyWillAnswer() {
+    return IsHeadlessPlatform() || TerminationSignalArrived();
+}
+
 // Counts a dialog as open over the window while it runs.
 class ModalScope {
   public:
@@ -62,10 +69,11 @@ class ModalScope {
 
 int QtDialogHost::MessageBox(const std::string& text, const std::string& caption, unsigned style) {
     const std::string title = caption.empty() ? std::string(kAppCaption) : caption;
-    if (IsHeadlessPlatform()) {
+    if (NobodyWillAnswer()) {
         std::fprintf(stderr, "%s: %s\n", title.c_str(), text.c_str());
         if (m_log) {
-            m_log("Message box (no display), " + title + ":\n" + text);
+            const char* why = IsHeadlessPlatform() ? "no display" : "the program is ending";
+            m_log(std::string("Message box (") + why + "), " + title + ":\n" + text);
         }
         return kIdOk;
     }
@@ -78,7 +86,7 @@ int QtDialogHost::MessageBox(const std::string& text, const std::string& caption
 }
 
 std::string QtDialogHost::SaveFileDialog(const std::string& filter) {
-    if (IsHeadlessPlatform()) {
+    if (NobodyWillAnswer()) {
         return std::string();
     }
     const ModalScope modal(m_modalDepth);
@@ -88,7 +96,7 @@ std::string QtDialogHost::SaveFileDialog(const std::string& filter) {
 
 std::string QtDialogHost::OpenFileDialog(const std::string& filter,
                                          const std::string& initialFolder) {
-    if (IsHeadlessPlatform()) {
+    if (NobodyWillAnswer()) {
         return std::string();
     }
     const ModalScope modal(m_modalDepth);
@@ -100,7 +108,7 @@ std::string QtDialogHost::OpenFileDialog(const std::string& filter,
 
 std::string QtDialogHost::BrowseForFolder(const std::string& title,
                                           const std::string& startFolder) {
-    if (IsHeadlessPlatform()) {
+    if (NobodyWillAnswer()) {
         return std::string();
     }
     const ModalScope modal(m_modalDepth);
@@ -112,7 +120,7 @@ std::string QtDialogHost::BrowseForFolder(const std::string& title,
 
 int QtDialogHost::RunDialog(int templateId, DialogEvents& events) {
     const DialogTemplate* dialogTemplate = FindDialogTemplate(templateId);
-    if (dialogTemplate == nullptr || IsHeadlessPlatform()) {
+    if (dialogTemplate == nullptr || NobodyWillAnswer()) {
         return kIdCancel;
     }
     QtDialogHost dialog(*dialogTemplate, this, m_log);
@@ -122,7 +130,7 @@ int QtDialogHost::RunDialog(int templateId, DialogEvents& events) {
 }
 
 void QtDialogHost::OpenLocalPage(const std::string& path) {
-    if (IsHeadlessPlatform()) {
+    if (NobodyWillAnswer()) {
         return;
     }
     QDesktopServices::openUrl(QUrl::fromLocalFile(FileNameToQString(path)));

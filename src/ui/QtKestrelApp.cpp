@@ -5,11 +5,14 @@
 #include "platform/ProcessPriority.h"
 #include "ui/QtDialogHost.h"
 #include "ui/SessionPackets.h"
+#include "ui/TerminationSignalNotifier.h"
 
 namespace kestrel {
 
-QtKestrelApp::QtKestrelApp(std::vector<std::string> args, PortEnvironment portEnvironment)
-    : CKestrelApp(std::move(args), SystemClock(), std::move(portEnvironment)) {}
+QtKestrelApp::QtKestrelApp(std::vector<std::string> args, PortEnvironment portEnvironment,
+                           TerminationSignalNotifier& signalNotifier)
+    : CKestrelApp(std::move(args), SystemClock(), std::move(portEnvironment)),
+      m_signals(signalNotifier) {}
 
 void QtKestrelApp::RunConsole() {
     QtDialogHost host(ConsoleTemplate(), nullptr,
@@ -19,7 +22,10 @@ void QtKestrelApp::RunConsole() {
     {
         CKestrelDlg console(*this, SystemProcessPriority());
         m_console = &console;
+        m_signals.SetConsole(
+            &host, [&console](int signalNumber) { console.OnTerminationSignal(signalNumber); });
         host.RunModal(console);
+        m_signals.SetConsole(nullptr, nullptr);
         // The console's window and pane go with it.
         m_messageOwner = nullptr;
         m_commLogPane = nullptr;

@@ -5,10 +5,16 @@
 
 namespace kestrel {
 
+class TerminationSignalNotifier;
+
 class QtKestrelApp : public CKestrelApp {
   public:
-    QtKestrelApp(std::vector<std::string> args, PortEnvironment portEnvironment);
+    QtKestrelApp(std::vector<std::string> args, PortEnvironment portEnvironment,
+                 TerminationSignalNotifier& signalNotifier);
     void RunConsole() override;
+
+  private:
+    TerminationSignalNotifier& m_signals;
 };
 
 }  // namespace kestrel

@@ -8,45 +8,55 @@
 #include <vector>
 
 #include "app/CommandLineHelp.h"
+#include "console/DesktopStart.h"
+#include "platform/TerminationSignals.h"
 #include "ui/DisplayChoice.h"
 #include "ui/PlaybackWindow.h"
 #include "ui/QtKestrelApp.h"
 #include "ui/SerialSettingsDialog.h"
-
-namespace {
-
-constexpr int kNoDisplayExitCode = 2;
-
-}  // namespace
+#include "ui/TerminationSignalNotifier.h"
 
 int main(int argc, char** argv) {
+    // Before anything that a signal could cut short: from here on one closes the console.
+    kestrel::InstallTerminationSignals();
     std::vector<std::string> args(argv + 1, argv + argc);
     if (const std::optional<std::string> information = kestrel::InformationRequest(args)) {
         std::fputs(information->c_str(), stdout);
-        return 0;
+        return kestrel::kExitSuccess;
     }
     switch (kestrel::ChooseDisplay(args, std::getenv("DISPLAY"), std::getenv("WAYLAND_DISPLAY"),
                                    std::getenv("QT_QPA_PLATFORM"))) {
         case kestrel::DisplayChoice::NoDisplay:
             std::fputs(kestrel::kNeedsDisplayMessage, stderr);
-            return kNoDisplayExitCode;
+            return kestrel::kExitNoDisplay;
         case kestrel::DisplayChoice::Offscreen:
             qputenv("QT_QPA_PLATFORM", "offscreen");
             break;
         case kestrel::DisplayChoice::Display:
             break;
     }
+    // Playback works where it was started: the recording may be named relative to it.
+    const std::optional<std::string> recording = kestrel::ReplayRequest(args);
+    if (!recording) {
+        // Kestrel.log and the demo tickets are found in the current directory, so this comes
+        // before the application object writes its banner.
+        const std::string folderProblem = kestrel::ChooseWorkingFolder(args);
+        if (!folderProblem.empty()) {
+            std::fprintf(stderr, "kestrel: %s\n", folderProblem.c_str());
+        }
+    }
     QApplication application(argc, argv);
-    if (const std::optional<std::string> recording = kestrel::ReplayRequest(args)) {
-        return kestrel::RunPlayback(*recording);
+    kestrel::TerminationSignalNotifier signalNotifier;
+    if (recording) {
+        return kestrel::RunPlayback(*recording, signalNotifier);
     }
     // The command-line parse in the application object's constructor may already need it.
     kestrel::SerialSettingsDialog serialSettings;
     kestrel::PortEnvironment portEnvironment;
     portEnvironment.configDialog = &serialSettings;
-    int exitCode = 0;
+    int exitCode = kestrel::kExitSuccess;
     {
-        kestrel::QtKestrelApp app(std::move(args), std::move(portEnvironment));
+        kestrel::QtKestrelApp app(std::move(args), std::move(portEnvironment), signalNotifier);
         app.InitInstance();
         exitCode = app.ExitInstance();
     }

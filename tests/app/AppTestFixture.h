@@ -32,6 +32,16 @@ class AppTest : public ::testing::Test {
         return SettingsKey::Open(m_folder.File("settings.reg"), SettingsAccess::Create);
     }
 
+    // A stored value's bytes, or "<missing>".
+    std::string Stored(const char* name) {
+        char buffer[8000] = {};
+        size_t size = 0;
+        if (!Settings()->ReadBinary(name, buffer, sizeof buffer, &size)) {
+            return "<missing>";
+        }
+        return std::string(buffer, size);
+    }
+
     std::string ReadFile(const std::string& name) {
         std::ifstream in(m_folder.File(name), std::ios::binary);
         std::stringstream text;

@@ -9,6 +9,7 @@
 #include "notation/EncodeCommandText.h"
 #include "support/ChildProcess.h"
 #include "support/FileBytes.h"
+#include "support/KestrelProgram.h"
 #include "support/SimProcess.h"
 
 namespace kestrel {
@@ -42,31 +43,11 @@ class KestrelProgramTest : public testing::AppTest {
 
     // Runs kestrel in the scratch folder without any display and returns its exit code.
     int Run(const std::vector<std::string>& args) {
-        ChildProcess::Options options;
-        options.args = args;
-        options.workingFolder = m_folder.Path();
-        options.errorFile = m_folder.File("stderr.txt");
-        options.environment = {
-            {"KESTREL_SETTINGS", m_folder.File("settings.reg")},
-            {"XDG_DATA_HOME", m_folder.File("data")},
-            {"DISPLAY", std::nullopt},
-            {"WAYLAND_DISPLAY", std::nullopt},
-            {"QT_QPA_PLATFORM", std::nullopt},
-        };
-        ChildProcess program(KESTREL_BINARY, options);
+        ChildProcess program(KESTREL_BINARY, testing::KestrelProgramOptions(m_folder, args));
         return program.WaitExit(kProgramWait);
     }
 
     std::string Record() const { return m_folder.File("record.txt"); }
-
-    std::string Stored(const char* name) {
-        char buffer[8000] = {};
-        size_t size = 0;
-        if (!Settings()->ReadBinary(name, buffer, sizeof buffer, &size)) {
-            return "<missing>";
-        }
-        return std::string(buffer, size);
-    }
 
     void ExpectTheTicketsPackets() {
         const auto packets =
@@ -122,6 +103,15 @@ TEST_F(KestrelProgramTest, ARefusedPortSendsNothingAndEndsWithOne) {
     const std::string refused = testing::RefusingLoopbackAddress();
     const int exitCode = Run({"ventrix", "port:" + refused, "file:t.dmo", "exit"});
     ExpectFailureWithoutTraffic(exitCode, "Cannot communicate with the printer.");
+    // The port's reason follows on a line of its own, once.
+    const std::string reason = "IOComm::Open() failed, GetLastError() returned: 111 (" + refused +
+                               " refused the connection)";
+    const std::string errors = ReadFileBytes(m_folder.File("stderr.txt"));
+    EXPECT_NE(errors.find("(port " + refused + ")\nkestrel: " + reason + "\n"), std::string::npos)
+        << errors;
+    EXPECT_EQ(errors.find(reason), errors.rfind(reason));
+    EXPECT_NE(ReadFileBytes(m_folder.File("Kestrel.log")).find("(port " + refused + ")\n" + reason),
+              std::string::npos);
 }
 
 TEST(KestrelAppExit, ExitInstanceReturnsTheJobsExitCode) {

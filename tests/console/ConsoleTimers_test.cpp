@@ -199,7 +199,11 @@ TEST_P(LostConnectionTest, ADroppedPrinterClosesThePortWithTheMessage) {
     }
     EXPECT_FALSE(m_dlg->m_portOpen);
     ASSERT_EQ(m_host.m_messages.size(), 1u);
-    EXPECT_EQ(m_host.m_messages[0].text, "Lost connection to printer");
+    // The system's message, then the port's reason on a line of its own.
+    EXPECT_EQ(
+        m_host.m_messages[0].text.rfind("Lost connection to printer\r\nIOComm::Output() failed", 0),
+        0u)
+        << m_host.m_messages[0].text;
     EXPECT_EQ(m_host.m_messages[0].caption, "Error");
     EXPECT_EQ(m_host.m_buttonImages[IDC_COMM], "COMM");
 }

@@ -205,8 +205,11 @@ TEST_F(ConsoleTest, ARefusedPortSaysSoAndStaysClosed) {
     m_app->m_portName = std::string(10000, 'x') + "COM\xe9";  // not a port, far too long
     Click(IDC_COMM);
     ASSERT_EQ(m_host.m_messages.size(), 1u);
-    EXPECT_EQ(m_host.m_messages[0].text,
-              "Cannot communicate with the printer.  Please check printer connection.");
+    EXPECT_EQ(m_host.m_messages[0].text.rfind(
+                  "Cannot communicate with the printer.  Please check printer connection.\r\n"
+                  "IOComm::Open() failed, GetLastError() returned: 36",  // the name is too long
+                  0),
+              0u);
     EXPECT_EQ(m_host.m_messages[0].caption, "Error");
     EXPECT_FALSE(m_dlg->m_portOpen);
     EXPECT_EQ(m_host.m_buttonImages[IDC_COMM], "COMM");

@@ -275,7 +275,10 @@ TEST_F(BinarySenderTest, SerialPacketsCountTheirFramingSoAShortWriteIsNoticed) {
         return send(fd, bytes, size - 3, MSG_NOSIGNAL);
     };
     m_dlg->OnSendBinaryFile();
-    EXPECT_EQ(LastMessage().text, kWriteToDeviceErrorText);
+    EXPECT_EQ(LastMessage().text,
+              std::string(kWriteToDeviceErrorText) +
+                  "\r\nIOComm::Output() failed, GetLastError() returned: 0 (the "
+                  "port took no byte)");
     EXPECT_EQ(LastMessage().caption, kAppName);
 }
 

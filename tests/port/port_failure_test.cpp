@@ -203,8 +203,10 @@ TEST_F(PortFailureTest, RefusedConnectionSaysWhy) {
         LoopbackPrinter gone;  // a port nobody listens on once it is closed
         port = gone.Port();
     }
-    EXPECT_EQ(m_port->Open("127.0.0.1:" + std::to_string(port), "", 1), 0);
-    EXPECT_EQ(m_port->m_lastError, "IOComm::Open() failed, GetLastError() returned: 111");
+    const std::string address = "127.0.0.1:" + std::to_string(port);
+    EXPECT_EQ(m_port->Open(address, "", 1), 0);
+    EXPECT_EQ(m_port->m_lastError, "IOComm::Open() failed, GetLastError() returned: 111 (" +
+                                       address + " refused the connection)");
     // Not numbers, or out of range: refused without a connection attempt.
     for (const char* name : {"127.0.0.1:65536", "127.0.0.1:9x00", "127.0.0.1:", "1.2.3.256:9100"}) {
         IOComm other(m_clock, m_tree.Environment(&m_sys, &m_spooler));

@@ -80,6 +80,15 @@ class ChildProcess {
 
     bool Running() const { return m_pid > 0 && !m_exited; }
 
+    // Sends the signal while the process runs.
+    void Signal(int signalNumber) {
+        if (Running()) {
+            kill(m_pid, signalNumber);
+        }
+    }
+    // The signal that ended the process, 0 when it exited or still runs.
+    int EndingSignal() const { return m_endingSignal; }
+
     // The next line of standard output, or nullopt on time-out or end.
     std::optional<std::string> ReadLine(std::chrono::milliseconds wait) {
         const auto deadline = std::chrono::steady_clock::now() + wait;
@@ -113,6 +122,7 @@ class ChildProcess {
             if (waitpid(m_pid, &status, WNOHANG) == m_pid) {
                 m_exited = true;
                 m_exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+                m_endingSignal = WIFSIGNALED(status) ? WTERMSIG(status) : 0;
                 break;
             }
             if (std::chrono::steady_clock::now() >= deadline) {
@@ -154,6 +164,7 @@ class ChildProcess {
     pid_t m_pid = -1;
     bool m_exited = false;
     int m_exitCode = -1;
+    int m_endingSignal = 0;
     int m_output = -1;
     std::string m_pending;
 };
