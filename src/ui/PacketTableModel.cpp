@@ -20,7 +20,7 @@ constexpr int kHexDigitsOfCrc = 4;
 constexpr double kMicrosecondsPerMs = 1000.0;
 constexpr int kTimeDecimals = 3;
 // Bytes shown in the bytes column; the tooltip and a copy have all of them.
-constexpr size_t kShownBytes = 48;
+constexpr size_t kShownBytes = 24;
 
 QString HexBytes(std::span<const uint8_t> bytes, size_t most) {
     QString text;

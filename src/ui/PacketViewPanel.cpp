@@ -19,6 +19,7 @@
 
 #include "packets/RecordingFormat.h"
 #include "ui/HostText.h"
+#include "ui/PacketRowDelegate.h"
 #include "ui/PacketTableModel.h"
 
 namespace kestrel {
@@ -49,9 +50,13 @@ PacketViewPanel::PacketViewPanel(const PacketStore& store, bool playback, QWidge
 
     m_table = new QTableView(this);
     m_table->setModel(m_model);
+    m_table->setItemDelegate(new PacketRowDelegate(m_table));
     m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_table->setSelectionMode(QAbstractItemView::ExtendedSelection);
     m_table->setWordWrap(false);
+    // Texts are cut at the cell's edge: no eliding, which lays every long text out again at
+    // each paint.
+    m_table->setTextElideMode(Qt::ElideNone);
     m_table->setAlternatingRowColors(false);
     m_table->verticalHeader()->hide();
     // Fixed row heights: the view never measures rows, so a million of them cost nothing.

@@ -23,7 +23,9 @@
 namespace kestrel {
 namespace {
 
-constexpr int kTickMs = 250;
+constexpr int kTickMs = 500;
+// A shown view takes its new rows every so many ticks: painting the table is what costs.
+constexpr int kTicksPerViewRefresh = 2;
 constexpr const char* kViewShortcut = "Ctrl+Shift+P";
 constexpr const char* kViewPlacementFile = "/Norvane/Kestrel/packet-view-window";
 constexpr int kViewWidth = 980;
@@ -140,7 +142,8 @@ void SessionPackets::Tick() {
         m_store.DropOldest(kLiveRowLimit / 2);
         m_panel->TakeDroppedRows();
     }
-    if (ViewShown()) {
+    if (ViewShown() && ++m_ticksSinceRefresh >= kTicksPerViewRefresh) {
+        m_ticksSinceRefresh = 0;
         m_panel->TakeNewRows();
         UpdateStatus();
     }

@@ -36,8 +36,8 @@ class SessionPackets : public QObject {
     PacketViewPanel& Panel() { return *m_panel; }
     const PacketStore& Store() const { return m_store; }
     RecordingWriter& Recording() { return *m_writer; }
-    // What the timer does a few times a second: ends idle frames, writes the recording out,
-    // brings the view up to date and reports a recording that stopped.
+    // What the timer does twice a second: ends idle frames, writes the recording out, reports a
+    // recording that stopped, and once a second brings a shown view up to date.
     void Tick();
     // Selects a row's bytes in the log pane, when they are still in the capture.
     bool SelectInLogPane(size_t storeRow);
@@ -56,6 +56,7 @@ class SessionPackets : public QObject {
     SessionFrames m_frames;
     std::unique_ptr<PacketViewPanel> m_panel;
     QTimer m_timer;
+    int m_ticksSinceRefresh = 0;
 };
 
 }  // namespace kestrel
