@@ -243,7 +243,7 @@ void CKestrelDlg::OnCommButton() {
         if (m_leaving) {
             return;  // a signal closed the console meanwhile: no port is opened for it
         }
-        if (m_app.OpenSelectedPort() != 0) {
+        if (OpenSelectedPortShowingWait() != 0) {
             m_portOpen = true;
             Host().SetButtonImages(IDC_COMM, kCommCloseImages);
         } else {

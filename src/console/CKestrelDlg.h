@@ -56,6 +56,10 @@ class CKestrelDlg : public DialogEvents, private StatusLog {
 
     // The COMM button: opens the port through the port dialog, or closes it.
     void OnCommButton();
+    // The connection to the printer is gone: a poll that could not be sent, a device that went
+    // away, a printer that stopped taking bytes. Closes the port and tells the operator; the
+    // one place a lost connection is handled.
+    void OnConnectionLost();
 
     // Commands and printer modes.
     void OnSendCommand();
@@ -133,6 +137,11 @@ class CKestrelDlg : public DialogEvents, private StatusLog {
 
     // A ticket or file is being sent: one send at a time.
     bool m_sending = false;
+    // The command-line job is running: it reports what goes wrong itself, never in a box.
+    bool m_runningJob = false;
+    // What the sends since the job began were to hand to the port, and what it took.
+    long m_bytesToSend = 0;
+    long m_bytesHandedOver = 0;
     // The command-line job ended the run: the console's values are not written.
     bool m_skipSettingsSave = false;
 
@@ -142,6 +151,12 @@ class CKestrelDlg : public DialogEvents, private StatusLog {
     std::string CommLogText() override;
 
     DialogHost& Host() { return *m_host; }
+    // Opens the selected port; while a TCP/IP connection is waited for, the port identity line
+    // says so and the window keeps painting, with no tick and no operator action running.
+    long OpenSelectedPortShowingWait();
+    // After a send or a read: when the port layer gave the connection up, OnConnectionLost
+    // (outside the job, which reports it at its end). True when the connection was lost.
+    bool NoticeLostConnection();
     // Sets the port identity line from m_portName.
     void ShowPortIdentity();
     // Shows or hides (and for Debug enables or disables) a group of controls.

@@ -25,17 +25,6 @@ constexpr size_t kSaveErrorBufferSize = 128;
 // No real folder name comes near this; a longer answer is taken as no answer.
 constexpr size_t kCurrentFolderLimit = 1 << 20;
 
-// Before the job closes the port, the bytes still queued are given time to leave: closing a
-// TCP connection that holds unread input resets it and drops what was not sent yet.
-constexpr int kDrainRounds = 200;
-constexpr uint32_t kDrainWaitMs = 10;
-
-void WaitForOutputToLeave(IOComm& port, Clock& clock) {
-    for (int round = 0; round < kDrainRounds && port.InputPending() > 0; ++round) {
-        clock.Sleep(kDrainWaitMs);
-    }
-}
-
 // The current directory, or "" when it has none (it was deleted, say).
 std::string CurrentFolder() {
     std::string buffer(256, '\0');
@@ -137,7 +126,9 @@ void CKestrelDlg::RunCommandLineJob() {
     DialogHost* const owner = m_app.m_messageOwner;
     m_app.m_messageOwner = nullptr;
     m_jobStarted = true;
+    m_runningJob = true;
     const bool sent = RunJobSend();
+    m_runningJob = false;
     m_app.m_messageOwner = owner;
     if (!sent && TerminationSignalArrived()) {
         m_app.m_jobExitCode = kExitJobFailed;  // also when the console stays open
@@ -171,20 +162,32 @@ bool CKestrelDlg::RunJobSend() {
     ShowPortIdentity();
 
     const bool lineMode = m_app.m_printerMode == static_cast<int>(PrinterMode::Ventrix);
+    m_bytesToSend = 0;
+    m_bytesHandedOver = 0;
     const int whole = lineMode ? JobSendLines(path, &error) : JobSendWhole(path, &error);
     if (lineMode) {
         StartMonitor();
     }
-    WaitForOutputToLeave(m_app.m_ioComm, m_app.GetClock());
-    m_app.m_ioComm.Close();
+    // The job has sent its file only when every byte has left the host, however slowly the
+    // printer takes them; closing earlier drops what is still queued. A printer that takes
+    // nothing for the stall limit ends the wait as a lost connection.
+    IOComm& port = m_app.m_ioComm;
+    const long notSent = m_bytesToSend - m_bytesHandedOver + port.WaitForOutputToLeave();
+    const bool lost = port.ConnectionLost();
+    port.Close();  // m_lastError keeps the reason
     m_portOpen = false;
     Host().SetButtonImages(IDC_COMM, kCommOpenImages);
-    if (whole != 1) {
+    if (lost) {
+        ReportJobFailure(PortFailureText(
+            std::string(kLostConnectionText) + " (port " + m_app.m_portName + ")", port));
+    } else if (whole != 1) {
         ReportJobFailure(error.empty() ? "Not every byte of \"" + path + "\" could be sent."
                                        : error);
-        return false;
     }
-    return true;
+    if (notSent > 0) {
+        ReportJobFailure(std::to_string(notSent) + " bytes of \"" + path + "\" were not sent.");
+    }
+    return !lost && whole == 1 && notSent <= 0;
 }
 
 // Line mode without the pause between lines: they go out back to back.

@@ -24,6 +24,7 @@ int CKestrelDlg::SendFramed(const uint8_t* bytes, int count, bool ventrixFraming
     m_app.m_ioComm.SetTimeouts(kSendTotalTimeoutMs, kSendIntervalTimeoutMs);
     const int sent = m_app.Transmit(bytes, count, ventrixFraming ? 1 : 0);
     m_app.m_ioComm.SetTimeouts(kIdleTimeoutMs, kIdleTimeoutMs);
+    NoticeLostConnection();
     return sent;
 }
 

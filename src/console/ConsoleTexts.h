@@ -9,6 +9,8 @@ inline constexpr const char* kErrorCaption = "Error";
 inline constexpr const char* kAboutMenuText = "&About Kestrel...";
 inline constexpr const char* kSendBinaryMenuText = "Send Binary File...";
 inline constexpr const char* kPortIdentityFormat = "Port identity is: %s";
+// The port identity line while a TCP/IP connection is waited for.
+inline constexpr const char* kConnectingFormat = "Connecting to %s ...";
 inline constexpr const char* kCannotCommunicateText =
     "Cannot communicate with the printer.  Please check printer connection.";
 inline constexpr const char* kLostConnectionText = "Lost connection to printer";

@@ -108,6 +108,7 @@ void CKestrelDlg::ReadTick() {
         Host().SetTimer(TIMER_LOG_REFRESH, kLogRefreshPeriodMs);
         m_logRefreshPending = 0;
     }
+    NoticeLostConnection();  // a device that went away while it was read
 }
 
 // Modes that decode nothing keep nothing in the buffer: once it is full it is emptied and the
@@ -119,8 +120,7 @@ int CKestrelDlg::TakeWaitingBytes() {
     int fill = kStatusBufferSize;
     for (int taken = 0; fill == kStatusBufferSize && taken < kMostTakenPerTick; taken += fill) {
         fill = 0;
-        while (fill < kStatusBufferSize &&
-               m_app.Receive(&m_status.m_statusBuffer[fill], 1) > 0) {
+        while (fill < kStatusBufferSize && m_app.Receive(&m_status.m_statusBuffer[fill], 1) > 0) {
             ++fill;
         }
     }
@@ -155,12 +155,10 @@ void CKestrelDlg::PollTick() {
     const bool sendable =
         !bytes.empty() && (!ventrix || bytes.size() <= static_cast<size_t>(kVentrixMaximumCommand));
     if (m_portOpen && sendable &&
-        m_app.Transmit(reinterpret_cast<const uint8_t*>(bytes.data()),
-                       static_cast<int>(bytes.size()), ventrix ? 1 : 0) == 0) {
-        m_portOpen = false;
-        port.Close();
-        Host().MessageBox(m_app.ReportPortFailure(kLostConnectionText), kErrorCaption, kMbOk);
-        Host().SetButtonImages(IDC_COMM, kCommOpenImages);
+        (m_app.Transmit(reinterpret_cast<const uint8_t*>(bytes.data()),
+                        static_cast<int>(bytes.size()), ventrix ? 1 : 0) == 0 ||
+         port.ConnectionLost())) {
+        OnConnectionLost();
     }
     port.SetTimeouts(kIdleTimeoutMs, kIdleTimeoutMs);
 }

@@ -94,6 +94,7 @@ void CKestrelDlg::MonitorTick() {
     // A closed port takes nothing; Transmit would still record a start byte as sent.
     if (m_portOpen) {
         m_app.Transmit(kClearAllCommand.data(), static_cast<int>(kClearAllCommand.size()), 1);
+        NoticeLostConnection();
     }
     Host().SetItemText(IDC_MONITORSTATE, kTicketDoneClearAllText);
 }

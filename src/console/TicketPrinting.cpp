@@ -155,6 +155,9 @@ int CKestrelDlg::SendTransmissions(const std::vector<std::string>& transmissions
                                    bool ventrixFraming, bool pauseBetween, std::string* error) {
     const bool portWasOpen = m_portOpen;
     for (const std::string& bytes : transmissions) {
+        m_bytesToSend += FramedCount(bytes, ventrixFraming, m_app.m_printerMode);
+    }
+    for (const std::string& bytes : transmissions) {
         // The program was asked to end: the transmission that went out last is the last.
         if (TerminationSignalArrived()) {
             *error = kEndingOnSignalText;
@@ -163,8 +166,12 @@ int CKestrelDlg::SendTransmissions(const std::vector<std::string>& transmissions
         // Each transmission between the 1000/10 ms and the 1/1 ms time-outs.
         const int sent = SendFramed(reinterpret_cast<const uint8_t*>(bytes.data()),
                                     static_cast<int>(bytes.size()), ventrixFraming);
+        m_bytesHandedOver += sent;
         if (sent != FramedCount(bytes, ventrixFraming, m_app.m_printerMode)) {
-            *error = PortFailureText(kWriteToDeviceErrorText, m_app.m_ioComm);
+            const bool lostMeanwhile = portWasOpen && !m_portOpen;
+            if (!lostMeanwhile) {  // a lost connection has been reported already
+                *error = PortFailureText(kWriteToDeviceErrorText, m_app.m_ioComm);
+            }
             return 0;
         }
         // The port closed while the events of the pause ran (a lost connection, the COMM

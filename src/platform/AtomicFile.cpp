@@ -1,12 +1,17 @@
 #include "platform/AtomicFile.h"
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
+#include <climits>
 #include <cstdint>
+#include <cstring>
 #include <vector>
 
 namespace kestrel {
@@ -15,6 +20,11 @@ namespace {
 constexpr mode_t kNewFileMode = 0644;
 constexpr mode_t kNewFolderMode = 0700;
 constexpr size_t kReadChunk = 64 * 1024;
+// The random part mkostemp puts at the end of a temporary file's name.
+constexpr const char* kTemporarySuffix = "XXXXXX";
+constexpr size_t kTemporarySuffixLength = 6;
+// Links followed to the file a path names, as the kernel follows them.
+constexpr int kMaxLinksFollowed = 40;
 
 std::string FolderOf(const std::string& path) {
     const size_t slash = path.rfind('/');
@@ -42,6 +52,86 @@ bool WriteAll(int fd, const std::string& text) {
         done += static_cast<size_t>(n);
     }
     return true;
+}
+
+// The file `path` names once its links are followed: a link is written through, never replaced
+// by a file of its own. A link to a file that is not there yet names where it is to be.
+bool FollowLinks(std::string path, std::string* target) {
+    for (int hop = 0; hop < kMaxLinksFollowed; ++hop) {
+        struct stat info {};
+        if (lstat(path.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) {
+            *target = path;
+            return true;
+        }
+        std::vector<char> link(PATH_MAX + 1);
+        const ssize_t length = readlink(path.c_str(), link.data(), link.size() - 1);
+        if (length <= 0) {
+            return false;
+        }
+        const std::string next(link.data(), static_cast<size_t>(length));
+        path = next.front() == '/' ? next : FolderOf(path) + "/" + next;
+    }
+    errno = ELOOP;
+    return false;
+}
+
+// The temporary file beside `path`, created and locked for as long as this write holds it: a
+// lock that a killed write can no longer hold marks its temporary file as stale.
+int CreateLockedTemporary(const std::string& path, std::string* temporary) {
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        *temporary = FolderOf(path) + "/." + NameOf(path) + "." + kTemporarySuffix;
+        const int fd = mkostemp(temporary->data(), O_CLOEXEC);
+        if (fd < 0) {
+            return -1;
+        }
+        struct stat info {};
+        // Between the creation and the lock another write may have taken it for stale.
+        if (flock(fd, LOCK_EX) == 0 && fstat(fd, &info) == 0 && info.st_nlink > 0) {
+            return fd;
+        }
+        close(fd);
+    }
+    errno = EAGAIN;
+    return -1;
+}
+
+bool IsTemporaryNameOf(const std::string& entry, const std::string& name) {
+    const std::string prefix = "." + name + ".";
+    if (entry.size() != prefix.size() + kTemporarySuffixLength || entry.rfind(prefix, 0) != 0) {
+        return false;
+    }
+    return std::all_of(entry.begin() + static_cast<long>(prefix.size()), entry.end(),
+                       [](char c) { return std::isalnum(static_cast<unsigned char>(c)) != 0; });
+}
+
+// Removes the temporary files of earlier writes of `path` that were killed before their rename:
+// those whose lock nobody holds any more. Temporaries of writes still going on stay.
+void RemoveStaleTemporaries(const std::string& path) {
+    const std::string folder = FolderOf(path);
+    const std::string name = NameOf(path);
+    DIR* listing = opendir(folder.c_str());
+    if (listing == nullptr) {
+        return;
+    }
+    while (const dirent* entry = readdir(listing)) {
+        if (!IsTemporaryNameOf(entry->d_name, name)) {
+            continue;
+        }
+        const std::string stale = folder + "/" + entry->d_name;
+        const int fd = open(stale.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+        if (fd < 0) {
+            continue;
+        }
+        struct stat held {};
+        struct stat named {};
+        if (flock(fd, LOCK_EX | LOCK_NB) == 0 && fstat(fd, &held) == 0 && S_ISREG(held.st_mode) &&
+            lstat(stale.c_str(), &named) == 0 && named.st_ino == held.st_ino &&
+            named.st_dev == held.st_dev) {
+            unlink(stale.c_str());
+        }
+        close(fd);
+    }
+    closedir(listing);
 }
 
 void SyncFolder(const std::string& folder) {
@@ -113,9 +203,11 @@ bool IsRegularFile(const std::string& path) {
 
 bool FileWritable(const std::string& path) {
     struct stat info {};
+    std::string target;
+    // The replacement goes beside the file a link names, so that folder must be writable.
     return stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode) &&
-           access(path.c_str(), R_OK | W_OK) == 0 &&
-           access(FolderOf(path).c_str(), W_OK | X_OK) == 0;
+           access(path.c_str(), R_OK | W_OK) == 0 && FollowLinks(path, &target) &&
+           access(FolderOf(target).c_str(), W_OK | X_OK) == 0;
 }
 
 bool CreateFileWithFolders(const std::string& path, const std::string& initialText) {
@@ -130,23 +222,32 @@ bool CreateFileWithFolders(const std::string& path, const std::string& initialTe
 }
 
 bool WriteFileAtomically(const std::string& path, const std::string& text) {
-    const std::string folder = FolderOf(path);
-    std::string temporary = folder + "/." + NameOf(path) + ".XXXXXX";
-    const int fd = mkostemp(temporary.data(), O_CLOEXEC);
+    std::string target;
+    if (!FollowLinks(path, &target)) {
+        return false;
+    }
+    std::string temporary;
+    const int fd = CreateLockedTemporary(target, &temporary);
     if (fd < 0) {
         return false;
     }
     struct stat old {};
-    const mode_t mode = stat(path.c_str(), &old) == 0 ? (old.st_mode & 07777) : kNewFileMode;
-    const bool written = WriteAll(fd, text) && fchmod(fd, mode) == 0 && fsync(fd) == 0;
-    const int savedErrno = errno;
-    if (close(fd) != 0 || !written || rename(temporary.c_str(), path.c_str()) != 0) {
-        const int failure = written ? errno : savedErrno;
+    const mode_t mode = stat(target.c_str(), &old) == 0 ? (old.st_mode & 07777) : kNewFileMode;
+    // Renamed while the lock is held, so no other write takes it for stale; once fsync has
+    // succeeded, the bytes are on disk whatever close says.
+    const bool done = WriteAll(fd, text) && fchmod(fd, mode) == 0 && fsync(fd) == 0 &&
+                      rename(temporary.c_str(), target.c_str()) == 0;
+    const int failure = errno;
+    if (!done) {
         unlink(temporary.c_str());
+    }
+    close(fd);
+    if (!done) {
         errno = failure;
         return false;
     }
-    SyncFolder(folder);
+    SyncFolder(FolderOf(target));
+    RemoveStaleTemporaries(target);
     return true;
 }
 

@@ -27,7 +27,8 @@ bool ReadBoundedFile(const std::string& path, std::string* text,
 // cannot block.
 bool IsRegularFile(const std::string& path);
 
-// True when the file exists and both it and its folder can be written.
+// True when the file exists and both it and its folder (the folder of the file a link names)
+// can be written.
 bool FileWritable(const std::string& path);
 
 // Makes `folder` and its missing parents (mode 0700, as for configuration folders).
@@ -37,8 +38,10 @@ bool MakeFolders(const std::string& folder);
 // True when a writable file is there afterwards.
 bool CreateFileWithFolders(const std::string& path, const std::string& initialText);
 
-// Replaces the file with `text` atomically. On failure nothing is left behind and the old file
-// is untouched; errno tells why.
+// Replaces the file with `text` atomically. A symbolic link is written through: the file it
+// names is replaced, beside itself, and the link stays. On failure nothing is left behind and
+// the old file is untouched; errno tells why. After a success, the temporary files that
+// earlier writes of the file left when they were killed are removed.
 bool WriteFileAtomically(const std::string& path, const std::string& text);
 
 }  // namespace kestrel

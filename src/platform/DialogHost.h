@@ -85,6 +85,9 @@ class DialogHost {
     virtual void DrawIconCentred() = 0;
     virtual void InvalidateRect(const ClientRect& rect, bool erase) = 0;
     virtual void RedrawWindow(bool erase) = 0;
+    // Paints the window now, without dispatching any waiting event: no tick and no action of
+    // the operator runs. For a wait in which the window must still show what it waits for.
+    virtual void RepaintNow() = 0;
     // Paints one control at once with what it holds now, handling no other event: for a text
     // that must be seen while the logic then blocks.
     virtual void RepaintItemNow(int id) = 0;

@@ -3,6 +3,7 @@
 #include <cerrno>
 
 #include "port/IOComm.h"
+#include "port/OpenFailureText.h"
 #include "port/SystemCalls.h"
 #include "port/TimedIo.h"
 
@@ -99,12 +100,17 @@ int DeviceBackend::IsReady() {
     const int result = m_port.Sys().Poll(&entry, 1, &now);
     if (result < 0 || (entry.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0) {
         m_port.Close();
+        m_port.MarkConnectionLost(kOutputFailedText, EIO);
         return 0;
     }
     return (entry.revents & POLLOUT) != 0 ? 1 : 0;
 }
 
-int DeviceBackend::InputPending() {
+int DeviceBackend::QueuedOutput() {
+    return 0;  // a write is complete when it returns
+}
+
+int DeviceBackend::InputPending(int /*queued*/) {
     return IsReady() ? 0 : kPendingNotReady;
 }
 

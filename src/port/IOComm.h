@@ -5,6 +5,7 @@
 #include <netinet/in.h>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -12,6 +13,7 @@
 #include "platform/Clock.h"
 #include "platform/CommTypes.h"
 #include "platform/SettingsKey.h"
+#include "port/OutputStallWatch.h"
 #include "port/PortEnvironment.h"
 
 namespace kestrel {
@@ -88,6 +90,19 @@ class IOComm {
     int ClearBreak();
     int IsReady();
 
+    // The port layer gave the connection up: the device has gone, the printer dropped the
+    // connection, or it took nothing for m_stallLimitMs while bytes waited. Until the next
+    // Open, Output and Input then do nothing and InputPending says nothing waits; m_lastError
+    // says why.
+    bool ConnectionLost() const { return m_connectionLost; }
+    // Waits while bytes are queued and the printer takes them, however slowly. Returns the
+    // bytes still queued: 0 once all have left (or the queue cannot be read), more when the
+    // connection was lost first.
+    int WaitForOutputToLeave();
+    // Called with the address before a TCP/IP connection is waited for, and about every 50 ms
+    // while it is (at most 5 s), so a window can say what it waits for and keep painting.
+    std::function<void(const std::string& address)> m_onConnectWait;
+
     // Configuration fields.
     std::string m_port = "COM2";
     std::string m_setupText;
@@ -100,6 +115,9 @@ class IOComm {
     uint32_t m_resetWait = 1000;
     uint32_t m_electronicHexDump = 0;
     uint32_t m_printerNeverBusy = 0;
+    // How long the printer may take nothing before the connection counts as lost; the
+    // settings key's "PrinterStallTimeout" (ms) changes it.
+    uint32_t m_stallLimitMs = kDefaultStallLimitMs;
     int m_settingsLoaded = 0;
     OsVersionInfo m_osVersion;
 
@@ -140,6 +158,11 @@ class IOComm {
   protected:
     // Sets m_error and m_lastError to `prefix` followed by the error code in decimal.
     void RecordFailure(const char* prefix, int error);
+    // The connection is gone (port/ConnectionLoss.h): records why and stops the transfers.
+    void MarkConnectionLost(const char* prefix, int error);
+    // One look at the output queue; true, with the connection lost, once the printer has taken
+    // nothing for the stall limit.
+    bool CheckForStall(int queued);
     void CloseSocket();
     int WriteRaw(const uint8_t* bytes, int count, uint32_t* written);
     int ReadRaw(uint8_t* buffer, int size, uint32_t* count);
@@ -166,6 +189,8 @@ class IOComm {
     std::string m_connectedAddress;
     std::unique_ptr<PortBackend> m_backend;
     int m_backendKind = 0;
+    bool m_connectionLost = false;
+    OutputStallWatch m_stall;
 
     // The backends work on the open-port fields above.
     friend class SerialBackend;

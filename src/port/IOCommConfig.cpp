@@ -2,6 +2,7 @@
 // and the handshake.
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string_view>
 
@@ -23,6 +24,9 @@ constexpr size_t kTcpNameMin = 11;  // an address with a port is longer than 10 
 constexpr std::string_view kDevicePrefix = "\\\\.\\COM";
 constexpr size_t kDevicePrefixCompared = 5;
 constexpr const char* kCommDataValue = "Comm data";
+// Ours: how long a printer may take nothing, in ms, at least the floor.
+constexpr const char* kStallTimeoutValue = "PrinterStallTimeout";
+constexpr uint32_t kStallLimitFloorMs = 100;
 
 // The DCB flag changes of SetHandshake and NormaliseDcb, with the values they come to.
 constexpr uint32_t kHandshakeNoneClear =
@@ -183,6 +187,9 @@ int IOComm::LoadSettings(SettingsKey* key) {
         key->ReadDword("ElectronicHexDump", &m_electronicHexDump);
         key->ReadDword("DebugMode", &m_debugMode);
         key->ReadDword("PrinterNeverBusy", &m_printerNeverBusy);
+        if (key->ReadDword(kStallTimeoutValue, &m_stallLimitMs)) {
+            m_stallLimitMs = std::max(m_stallLimitMs, kStallLimitFloorMs);
+        }
     }
     for (uint32_t* timeout :
          {&m_timeouts.ReadIntervalTimeout, &m_timeouts.ReadTotalTimeoutMultiplier,

@@ -77,9 +77,54 @@ std::string RefusedText(const std::string& path, const struct stat& info, bool t
            ")";
 }
 
+// What a node that is not a character device is, in words.
+const char* NodeKindText(mode_t mode) {
+    if (S_ISREG(mode)) {
+        return "a regular file";
+    }
+    if (S_ISDIR(mode)) {
+        return "a folder";
+    }
+    if (S_ISFIFO(mode)) {
+        return "a FIFO";
+    }
+    if (S_ISSOCK(mode)) {
+        return "a socket";
+    }
+    if (S_ISBLK(mode)) {
+        return "a block device";
+    }
+    return "an unknown kind of file";
+}
+
+bool IsNotADeviceError(int error) {
+    return error == ENODEV || error == EISDIR || error == ENXIO;
+}
+
+// " (PATH is a regular file, not a device)" and the like; "" for a character device or a path
+// that does not exist.
+std::string NotADeviceExplanation(const std::string& path) {
+    struct stat info {};
+    if (lstat(path.c_str(), &info) != 0) {
+        return "";
+    }
+    const bool link = S_ISLNK(info.st_mode);
+    if ((link && stat(path.c_str(), &info) != 0) || S_ISCHR(info.st_mode)) {
+        return "";
+    }
+    return " (" + path + " is " + (link ? "a symbolic link to " : "") + NodeKindText(info.st_mode) +
+           ", not a device)";
+}
+
 }  // namespace
 
 std::string OpenFailureExplanation(const std::string& path, int error, bool terminal) {
+    if (IsNotADeviceError(error)) {
+        const std::string text = NotADeviceExplanation(path);
+        if (!text.empty()) {
+            return text;
+        }
+    }
     struct stat info {};
     if (stat(path.c_str(), &info) != 0) {
         return error == ENOENT ? " (" + path + " does not exist)" : "";

@@ -41,8 +41,12 @@ int ParallelBackend::IsReady() {
                : 0;
 }
 
-int ParallelBackend::InputPending() {
+int ParallelBackend::QueuedOutput() {
     return 0;  // a parallel write is complete when it returns
+}
+
+int ParallelBackend::InputPending(int /*queued*/) {
+    return 0;
 }
 
 }  // namespace kestrel

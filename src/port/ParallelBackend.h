@@ -13,7 +13,8 @@ class ParallelBackend : public PortBackend {
     int ReadRaw(uint8_t* buffer, int size, uint32_t* count) override;
     int ReadAvailable(uint8_t* buffer, int wanted, int capacity, uint32_t* count) override;
     int IsReady() override;
-    int InputPending() override;
+    int QueuedOutput() override;
+    int InputPending(int queued) override;
 
   private:
     IOComm& m_port;

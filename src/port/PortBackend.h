@@ -25,8 +25,12 @@ class PortBackend {
     }
     // 1 ready, 0 not ready.
     virtual int IsReady() = 0;
-    // Bytes still to be sent, or a status code of the kind.
-    virtual int InputPending() = 0;
+    // Bytes still queued to be sent; -1 (errno set) when the queue cannot be read. Kinds whose
+    // writes are complete when they return have no queue: 0.
+    virtual int QueuedOutput() = 0;
+    // The kind's answer to InputPending, given what QueuedOutput just said: the bytes still to
+    // be sent, or a status code of the kind.
+    virtual int InputPending(int queued) = 0;
 };
 
 // The backend of a port kind (PortKind), working on `port`.

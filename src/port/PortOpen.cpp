@@ -4,6 +4,7 @@
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
 
 #include <cerrno>
 
@@ -81,6 +82,11 @@ long IOComm::Open() {
     if (m_handle != kNullHandle) {
         return m_handle;
     }
+    if (m_connectionLost) {
+        Close();  // a connection given up is never taken up again: the open makes a new one
+    }
+    m_connectionLost = false;
+    m_stall.Restart();
     m_inputSinceOutput = 0;
     m_carryCount = 0;
     m_carryPos = 0;
@@ -173,6 +179,15 @@ long IOComm::Open() {
 long IOComm::OpenDescriptor(const std::string& path) {
     SystemCalls& sys = Sys();
     int fd = KeepAboveStandardStreams(sys, sys.Open(path.c_str(), kDeviceOpenFlags));
+    // Only a device is a port: a file, folder or FIFO named as one (through a link, say) is
+    // let go before anything is configured or written. Asked of the open descriptor, so the
+    // path cannot be swapped between the check and the use.
+    struct stat info {};
+    if (fd >= 0 && (sys.Fstat(fd, &info) != 0 || !S_ISCHR(info.st_mode))) {
+        sys.Close(fd);
+        errno = ENODEV;
+        fd = -1;
+    }
     if (fd >= 0 && (m_kind == KindSerial || m_kind == KindParallel)) {
         // Held exclusively: TIOCEXCL keeps other openers out of a tty (root passes it), the
         // lock keeps out other programs that lock their ports, root included.

@@ -7,7 +7,9 @@
 #include <algorithm>
 #include <cerrno>
 
+#include "port/ConnectionLoss.h"
 #include "port/IOComm.h"
+#include "port/OpenFailureText.h"
 #include "port/PortBackend.h"
 #include "port/PortLimits.h"
 #include "port/SystemCalls.h"
@@ -27,10 +29,21 @@ void IOComm::ReopenAfterBackOff(uint32_t& delay) {
 }
 
 int IOComm::InputPending() {
-    if (!IsOpen()) {
+    if (!IsOpen() || m_connectionLost) {
         return 0;
     }
-    return Backend().InputPending();
+    errno = 0;
+    const int queued = Backend().QueuedOutput();
+    // A queue that cannot be read because the device has gone, or that the printer no longer
+    // empties, ends the draining waits at once instead of making each of them wait in full.
+    if (queued < 0 && IsConnectionGone(m_kind == KindTcp, errno)) {
+        MarkConnectionLost(kInputPendingFailedText, errno);
+        return 0;
+    }
+    if (CheckForStall(queued)) {
+        return 0;
+    }
+    return Backend().InputPending(queued);
 }
 
 int IOComm::SetTimeouts(uint32_t total, uint32_t other) {

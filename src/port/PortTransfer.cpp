@@ -6,8 +6,10 @@
 #include <cstring>
 #include <mutex>
 
+#include "port/ConnectionLoss.h"
 #include "port/IOComm.h"
 #include "port/OpenFailureText.h"
+#include "port/PortBackend.h"
 #include "port/PortLimits.h"
 
 namespace kestrel {
@@ -29,10 +31,6 @@ int TakeKept(const uint8_t* kept, int& position, int count, uint8_t* out, int wa
     return take;
 }
 
-bool IsConnectionLost(int error) {
-    return error == EPIPE || error == ECONNRESET || error == ENOTCONN;
-}
-
 }  // namespace
 
 int IOComm::Output(const uint8_t* bytes, int count) {
@@ -41,7 +39,7 @@ int IOComm::Output(const uint8_t* bytes, int count) {
         return 0;
     }
     m_bytesWritten = 0;
-    if (!IsOpen()) {
+    if (!IsOpen() || m_connectionLost) {
         return 0;
     }
     if (m_inputSinceOutput != 0 && m_kind == KindParallel) {
@@ -67,6 +65,7 @@ int IOComm::Output(const uint8_t* bytes, int count) {
         if (result != 0 && written > 0) {
             const int advanced = std::min(static_cast<int>(written), piece);
             m_bytesWritten += advanced;
+            m_stall.Accepted(static_cast<uint32_t>(advanced));
             offset += advanced;
             failures = 0;
             continue;
@@ -77,8 +76,14 @@ int IOComm::Output(const uint8_t* bytes, int count) {
         writeError = error;
         result = 0;
         ++failures;
-        if (!IsOpen() || (m_kind == KindTcp && IsConnectionLost(error))) {
-            break;  // closed after a failed reopen, or a dropped connection: waiting cannot help
+        // Closed after a failed reopen, a device that has gone, a dropped connection: waiting
+        // cannot help. Nor can it when the printer has stopped taking bytes.
+        if (!IsOpen() || IsConnectionGone(m_kind == KindTcp, error)) {
+            MarkConnectionLost(kOutputFailedText, IsOpen() ? error : EBADF);
+            break;
+        }
+        if (CheckForStall(Backend().QueuedOutput())) {
+            break;
         }
         if (failures == kMaxWriteFailures && m_kind == KindDevice) {
             Close();
@@ -87,7 +92,7 @@ int IOComm::Output(const uint8_t* bytes, int count) {
         }
         m_clock.Sleep(kWriteFailureWaitMs);
     }
-    if (result == 0) {
+    if (result == 0 && !m_connectionLost) {  // a lost connection has recorded its own reason
         // The reason the console shows after its own message.
         RecordFailure(kOutputFailedText, writeError);
         m_lastError += writeError != 0 ? std::string(" (") + std::strerror(writeError) + ")"
@@ -104,7 +109,7 @@ int IOComm::Input(uint8_t* buffer, int size) {
     m_inputSinceOutput = 1;
     m_lastReadCount = 0;
     m_lastCount = 0;
-    if (size <= 0 || !IsOpen() || !IsReady()) {
+    if (size <= 0 || !IsOpen() || m_connectionLost || !IsReady()) {
         return 0;
     }
     errno = 0;
@@ -112,6 +117,10 @@ int IOComm::Input(uint8_t* buffer, int size) {
     int result =
         m_kind == KindUsbPrinter ? ReadUsbWithCarry(buffer, size) : ReadWithReadAhead(buffer, size);
     int readError = errno;
+    if (result == 0 && IsConnectionGone(m_kind == KindTcp, readError)) {
+        MarkConnectionLost(kInputFailedText, readError);  // no reopen can bring it back
+        return 0;
+    }
     if (result == 0 && m_kind != KindUsbPrinter && m_kind != KindTcp) {
         ++m_readFailures;
         if (m_readFailures >= kFailuresBeforeReopen) {

@@ -61,9 +61,14 @@ int SerialBackend::ModemStatusReady() {
     return (lines & TIOCM_DSR) != 0 ? 1 : 0;
 }
 
-int SerialBackend::InputPending() {
+int SerialBackend::QueuedOutput() {
     int queued = 0;
-    if (m_port.Sys().Ioctl(static_cast<int>(m_port.m_handle), TIOCOUTQ, &queued) == 0) {
+    return m_port.Sys().Ioctl(static_cast<int>(m_port.m_handle), TIOCOUTQ, &queued) == 0 ? queued
+                                                                                         : -1;
+}
+
+int SerialBackend::InputPending(int queued) {
+    if (queued >= 0) {
         return queued;
     }
     return (m_port.m_debugMode & kDebugPendingFailureIsEmpty) != 0 ? 0 : kPendingUnknown;

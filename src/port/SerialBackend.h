@@ -13,7 +13,8 @@ class SerialBackend : public PortBackend {
     int ReadRaw(uint8_t* buffer, int size, uint32_t* count) override;
     int ReadAvailable(uint8_t* buffer, int wanted, int capacity, uint32_t* count) override;
     int IsReady() override;
-    int InputPending() override;
+    int QueuedOutput() override;
+    int InputPending(int queued) override;
 
   private:
     // DSR, with the reopen back-off after repeated failures of the modem-line query.

@@ -47,6 +47,10 @@ int SystemCalls::Fcntl(int fd, int command, int argument) {
     return ::fcntl(fd, command, argument);
 }
 
+int SystemCalls::Fstat(int fd, struct stat* info) {
+    return ::fstat(fd, info);
+}
+
 int SystemCalls::Socket(int domain, int type, int protocol) {
     return ::socket(domain, type, protocol);
 }

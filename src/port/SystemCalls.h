@@ -6,6 +6,7 @@
 
 #include <poll.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/types.h>
 
 #include <cerrno>
@@ -28,6 +29,7 @@ class SystemCalls {
     virtual int Ioctl(int fd, unsigned long request, void* argument);
     virtual int Flock(int fd, int operation);
     virtual int Fcntl(int fd, int command, int argument);
+    virtual int Fstat(int fd, struct stat* info);
 
     virtual int Socket(int domain, int type, int protocol);
     virtual int Connect(int fd, const sockaddr* address, socklen_t length);

@@ -68,15 +68,21 @@ int TcpBackend::IsReady() {
     return m_port.m_socket >= 0 ? 1 : 0;
 }
 
-int TcpBackend::InputPending() {
+int TcpBackend::QueuedOutput() {
     if (m_port.m_socket < 0) {
         return 0;
     }
     // Bytes not yet sent. Not SIOCOUTQ, which also counts bytes the peer has not yet
     // acknowledged: a draining wait on it would wait for the printer's delayed ACK.
     int queued = 0;
-    return m_port.Sys().Ioctl(m_port.m_socket, SIOCOUTQNSD, &queued) == 0 ? queued
-                                                                          : kPendingNotReady;
+    return m_port.Sys().Ioctl(m_port.m_socket, SIOCOUTQNSD, &queued) == 0 ? queued : -1;
+}
+
+int TcpBackend::InputPending(int queued) {
+    if (m_port.m_socket < 0) {
+        return 0;
+    }
+    return queued >= 0 ? queued : kPendingNotReady;
 }
 
 }  // namespace kestrel

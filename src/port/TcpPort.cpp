@@ -6,7 +6,10 @@
 #include <netinet/tcp.h>
 #include <sys/socket.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <chrono>
+#include <functional>
 
 #include "platform/NumberText.h"
 #include "port/IOComm.h"
@@ -23,6 +26,8 @@ namespace {
 // A printer that does not accept within this time is taken as absent, so a listener that never
 // accepts cannot hold the console for the kernel's two minutes of connection attempts.
 constexpr int kConnectLimitMs = 5000;
+// How often a caller waiting for a connection is told it still waits.
+constexpr int kConnectProgressMs = 50;
 
 bool IsNumericHost(const std::string& host) {
     return !host.empty() && host.find_first_not_of("0123456789.") == std::string::npos;
@@ -46,18 +51,37 @@ bool HostAddress(const std::string& host, in_addr* address) {
     return true;
 }
 
-// Connects the non-blocking socket within kConnectLimitMs; 0 or the error code.
-int ConnectWithinLimit(SystemCalls& sys, int fd, const sockaddr_in& peer) {
+// Connects the non-blocking socket within kConnectLimitMs; 0 or the error code. `waiting`,
+// when given, is called before the wait and about every kConnectProgressMs during it.
+int ConnectWithinLimit(SystemCalls& sys, int fd, const sockaddr_in& peer,
+                       const std::function<void()>& waiting) {
     if (sys.Connect(fd, reinterpret_cast<const sockaddr*>(&peer), sizeof peer) == 0) {
         return 0;
     }
     if (errno != EINPROGRESS) {
         return errno;
     }
-    short revents = 0;
-    const int ready = WaitForDescriptor(sys, fd, POLLOUT, kConnectLimitMs, &revents);
-    if (ready <= 0) {
-        return ready == 0 ? ETIMEDOUT : errno;
+    const auto start = std::chrono::steady_clock::now();
+    for (;;) {
+        if (waiting) {
+            waiting();
+        }
+        const auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(
+                                 std::chrono::steady_clock::now() - start)
+                                 .count();
+        if (elapsed >= kConnectLimitMs) {
+            return ETIMEDOUT;
+        }
+        const int left = kConnectLimitMs - static_cast<int>(elapsed);
+        short revents = 0;
+        const int ready = WaitForDescriptor(
+            sys, fd, POLLOUT, waiting ? std::min(left, kConnectProgressMs) : left, &revents);
+        if (ready < 0) {
+            return errno;
+        }
+        if (ready > 0) {
+            break;
+        }
     }
     int error = 0;
     socklen_t length = sizeof error;
@@ -95,7 +119,11 @@ long IOComm::OpenTcp() {
     m_peer.sin_family = AF_INET;
     m_peer.sin_port = htons(target->port);
     m_peer.sin_addr = hostAddress;
-    const int error = ConnectWithinLimit(sys, fd, m_peer);
+    std::function<void()> waiting;
+    if (m_onConnectWait) {
+        waiting = [this, &address] { m_onConnectWait(address); };
+    }
+    const int error = ConnectWithinLimit(sys, fd, m_peer, waiting);
     if (error != 0) {
         sys.Close(fd);
         m_socket = kInvalidSocket;

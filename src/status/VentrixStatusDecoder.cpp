@@ -1,6 +1,7 @@
 #include "status/VentrixStatusDecoder.h"
 
 #include <cstdio>
+#include <cstring>
 
 #include "status/StatusBitTable.h"
 #include "status/StatusPacket.h"
@@ -44,7 +45,14 @@ int DecodeVentrixStatus(const uint8_t* bytes, int available, DialogHost& host, S
                         int& printerInError) {
     const PacketScan scan = ScanVentrixPacket(bytes, available);
     switch (scan.status) {
-        case PacketScanStatus::NotStart:
+        case PacketScanStatus::NotStart: {
+            // Noise on the line: skipped up to the next start byte in one pass, or decoding
+            // would stay stuck on it for as long as the printer keeps talking.
+            const void* next =
+                std::memchr(bytes + 1, kVentrixStartByte, static_cast<size_t>(available - 1));
+            return next != nullptr ? static_cast<int>(static_cast<const uint8_t*>(next) - bytes)
+                                   : available;
+        }
         case PacketScanStatus::NeedMore:
             return 0;
         case PacketScanStatus::NullPacket:

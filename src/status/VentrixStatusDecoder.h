@@ -10,7 +10,8 @@
 namespace kestrel {
 
 // Decodes the packet that starts the `available` (at least 1) bytes and returns how many bytes
-// to consume: 0 while the packet is incomplete or when no packet starts there. A null packet
+// to consume: 0 while the packet is incomplete; bytes before the next start byte (all of them
+// when there is none) when no packet starts there. A null packet
 // takes 2 bytes; a length byte below 5 makes a malformed packet of its 3 header bytes, dropped
 // without touching `printerInError`. Never reads past `available` nor past the packet.
 int DecodeVentrixStatus(const uint8_t* bytes, int available, DialogHost& host, StatusLog& log,

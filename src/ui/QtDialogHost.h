@@ -84,6 +84,7 @@ class QtDialogHost : public QDialog, public DialogHost {
     void DrawIconCentred() override;
     void InvalidateRect(const ClientRect& rect, bool erase) override;
     void RedrawWindow(bool erase) override;
+    void RepaintNow() override;
     void RepaintItemNow(int id) override;
 
     CommLogPane* LogPane() override;

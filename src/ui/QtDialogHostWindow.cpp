@@ -145,6 +145,10 @@ void QtDialogHost::RedrawWindow(bool /*erase*/) {
     update();
 }
 
+void QtDialogHost::RepaintNow() {
+    repaint();  // paints at once, children included; the event queue is left alone
+}
+
 void QtDialogHost::RepaintItemNow(int id) {
     // repaint() paints and flushes to the screen at once, without a trip through the event loop.
     if (QWidget* widget = Control(id); widget != nullptr && widget->isVisible()) {

@@ -2,10 +2,13 @@
 // ticket reaches the printer over TCP or its pseudo-terminal, failures send nothing and end the
 // run with 1, and no message box waits for an operator.
 #include <gtest/gtest.h>
+#include <sys/ioctl.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <chrono>
+#include <regex>
 #include <thread>
 
 #include "console/CommandLineJobFile.h"
@@ -14,6 +17,7 @@
 #include "notation/EncodeCommandText.h"
 #include "support/ConsoleTestFixture.h"
 #include "support/FileBytes.h"
+#include "support/LoopbackListener.h"
 #include "support/SimProcess.h"
 #include "support/Unprivileged.h"
 
@@ -193,6 +197,48 @@ TEST_F(CommandLineJobTest, ARefusedPortSendsNothingAndEndsWithOne) {
     EXPECT_EQ(m_host.m_buttonImages[IDC_COMM], "COMM");
     End();
     EXPECT_FALSE(HasSetting("CmdSave"));
+}
+
+// A printer that takes the connection and then reads nothing: the job waits while the printer
+// takes nothing for the stall limit (lowered here; the peer still drives it), then reports the
+// lost connection and the bytes that never left, and ends with 1.
+TEST_F(CommandLineJobTest, APrinterThatStopsReadingFailsTheJobWithWhatWasNotSent) {
+    uint16_t port = 0;
+    const int listener = testing::ListenWithoutReading(&port);
+    const std::string address = "127.0.0.1:" + std::to_string(port);
+    ASSERT_TRUE(Settings()->SetDword("PrinterStallTimeout", 500));
+    const std::string line = "<0x02><0x04>" + std::string(240, 'A');
+    const int lines = 40;
+    const long total = lines * static_cast<long>(EncodeCommandBytes(line).size() + 3);
+    std::string ticket;
+    for (int i = 0; i < lines; ++i) {
+        ticket += line + "\r\n";
+    }
+    WriteFileBytes(m_folder.File("t.dmo"), ticket);
+    m_realTime = true;
+    Start({"ventrix", "port:" + address, "file:t.dmo", "exit"});
+    Tick();
+    EXPECT_EQ(m_app->m_jobExitCode, 1);
+    EXPECT_TRUE(m_host.m_messages.empty());
+    const std::string log = ReadFileBytes(m_folder.File("Kestrel.log"));
+    EXPECT_NE(log.find("Lost connection to printer (port " + address + ")"), std::string::npos)
+        << log;
+    EXPECT_NE(log.find("IOComm::Output() failed, GetLastError() returned: 110 (the printer took "
+                       "nothing for 500 ms)"),
+              std::string::npos);
+    // What did not leave is what never reached the printer.
+    std::smatch count;
+    ASSERT_TRUE(std::regex_search(log, count,
+                                  std::regex(R"(failed: (\d+) bytes of "t\.dmo" were not sent\.)")))
+        << log;
+    const long notSent = std::stol(count[1]);
+    const int connection = accept4(listener, nullptr, nullptr, SOCK_CLOEXEC);
+    int arrived = 0;
+    ASSERT_EQ(ioctl(connection, FIONREAD, &arrived), 0);
+    EXPECT_GT(notSent, 0);
+    EXPECT_EQ(notSent + arrived, total);
+    close(connection);
+    close(listener);
 }
 
 TEST(CheckJobFile, RefusesWhatCannotBeSent) {

@@ -242,11 +242,14 @@ TEST_F(TicketSimTest, AConnectionLostMidTicketStopsTheSend) {
     }
     m_dlg->m_monitorEnabled = 1;
     PrintTicket("Ten", ticket);
-    EXPECT_EQ(LastMessage().text.rfind(std::string(kWriteToDeviceErrorText) +
-                                           "\r\nIOComm::Output() failed, GetLastError() returned: ",
-                                       0),
-              0u)
+    // Only the lost connection is reported, with its reason.
+    ASSERT_EQ(m_host.m_messages.size(), 1u);
+    EXPECT_EQ(
+        LastMessage().text.rfind(
+            "Lost connection to printer\r\nIOComm::Output() failed, GetLastError() returned: ", 0),
+        0u)
         << LastMessage().text;
+    EXPECT_FALSE(m_dlg->m_portOpen);
     EXPECT_LT(m_host.m_dispatches, 5 * 22);  // it did not write on into the void
     EXPECT_FALSE(m_dlg->IsSending());
     EXPECT_NE(m_dlg->m_monitorState, kMonitorWaitingBusy);  // an unfinished ticket is not followed

@@ -1,10 +1,13 @@
 #include "platform/SettingsKey.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/file.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <csignal>
 #include <filesystem>
 #include <fstream>
@@ -216,6 +219,36 @@ TEST_F(SettingsKeyTest, WritesLeaveNoTemporaryFileBehind) {
     }
     EXPECT_EQ(FolderEntries(m_folder.File("Quillon")),
               std::vector<std::string>{"IOCommKestrel.reg"});
+}
+
+// A settings file reached through a link: the link stays, the file it names takes the write,
+// and the temporary files that killed writes left beside it go (those of a write still going
+// on, which holds its lock, and those of other files stay).
+TEST_F(SettingsKeyTest, ALinkIsWrittenThroughAndStaleTemporariesGo) {
+    const std::string real = m_folder.File("real");
+    std::filesystem::create_directories(real);
+    std::filesystem::create_directories(m_folder.File("Quillon"));
+    ASSERT_EQ(symlink((real + "/IOCommKestrel.reg").c_str(), m_path.c_str()), 0);
+    WriteWholeFile(real + "/.IOCommKestrel.reg.Ab12Cd", std::string(2 << 20, 'x'));  // killed
+    WriteWholeFile(real + "/.other.reg.Ab12Cd", "not ours");
+    const std::string live = real + "/.IOCommKestrel.reg.Zz99Yy";
+    WriteWholeFile(live, "being written");
+    const int held = open(live.c_str(), O_RDONLY | O_CLOEXEC);
+    ASSERT_EQ(flock(held, LOCK_EX), 0);
+
+    auto key = Create();
+    ASSERT_NE(key, nullptr);
+    ASSERT_TRUE(key->SetDword("Count", 7));
+    EXPECT_TRUE(std::filesystem::is_symlink(m_path));
+    EXPECT_NE(ReadWholeFile(real + "/IOCommKestrel.reg").find("\"Count\"=dword:00000007"),
+              std::string::npos);
+    EXPECT_EQ(FolderEntries(m_folder.File("Quillon")),
+              std::vector<std::string>{"IOCommKestrel.reg"});
+    std::vector<std::string> left = FolderEntries(real);
+    std::sort(left.begin(), left.end());
+    EXPECT_EQ(left, (std::vector<std::string>{".IOCommKestrel.reg.Zz99Yy", ".other.reg.Ab12Cd",
+                                              "IOCommKestrel.reg"}));
+    close(held);
 }
 
 TEST_F(SettingsKeyTest, FailedWriteKeepsTheOldFileAndTheValuesInMemory) {

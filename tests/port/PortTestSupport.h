@@ -32,6 +32,10 @@ class ScriptedSystemCalls : public SystemCalls {
     std::function<std::optional<int>(int fd, unsigned long request, void* argument)> onIoctl;
     std::function<std::optional<ssize_t>(int fd, const void* bytes, size_t size)> onSend;
 
+    // The fake /dev trees make their device nodes as FIFOs: through this seam they pass for the
+    // character devices they stand for.
+    bool fifosAreDevices = true;
+
     std::vector<std::string> opened;
     std::vector<size_t> writeSizes;
     std::vector<size_t> sendSizes;
@@ -52,6 +56,13 @@ class ScriptedSystemCalls : public SystemCalls {
     int Close(int fd) override {
         closed.push_back(fd);
         return SystemCalls::Close(fd);
+    }
+    int Fstat(int fd, struct stat* info) override {
+        const int result = SystemCalls::Fstat(fd, info);
+        if (result == 0 && fifosAreDevices && S_ISFIFO(info->st_mode)) {
+            info->st_mode = (info->st_mode & ~S_IFMT) | S_IFCHR;
+        }
+        return result;
     }
     ssize_t Write(int fd, const void* bytes, size_t size) override {
         writeSizes.push_back(size);

@@ -123,7 +123,8 @@ TEST_F(DevicePortTest, DeviceWriteFailuresReopenAfterTheFifth) {
     const std::string node = m_tree.MakeNode("printer0");
     ASSERT_GE(m_port->Open(node, "", 1), 3);
     EXPECT_EQ(m_port->GetKind(), KindDevice);
-    m_sys.onWrite = [](int, const void*, size_t) { return Fail<ssize_t>(EIO); };
+    // Refused for now (out of paper, say); a device that has gone would be a lost connection.
+    m_sys.onWrite = [](int, const void*, size_t) { return Fail<ssize_t>(ENOSPC); };
     const uint8_t out[] = {1, 2, 3};
     EXPECT_EQ(m_port->Output(out, 3), 0);
     EXPECT_EQ(m_port->m_error, 1);
@@ -276,7 +277,8 @@ TEST_F(DevicePortTest, ParallelPortIsReopenedForTheFirstWriteAfterARead) {
     EXPECT_EQ(m_sys.opened.size(), 2u);
 
     // Held exclusively against another program.
-    IOComm other(m_clock, m_tree.Environment(nullptr, &m_spooler));
+    ScriptedSystemCalls otherSys;
+    IOComm other(m_clock, m_tree.Environment(&otherSys, &m_spooler));
     EXPECT_EQ(other.Open("LPT1", "", 1), 0);
     EXPECT_EQ(other.m_lastError, "IOComm::Open() failed, GetLastError() returned: 16 (" +
                                      m_tree.Dev() + "/lp0 is in use by another program)");

@@ -6,9 +6,11 @@
 #include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
 
+#include <filesystem>
 #include <fstream>
 #include <memory>
 #include <vector>
@@ -27,6 +29,7 @@ namespace {
 using testing::FakeClock;
 using testing::FakeDeviceTree;
 using testing::FakeSpooler;
+using testing::FullListener;
 using testing::LoopbackPrinter;
 using testing::PseudoTerminal;
 using testing::ScratchFolder;
@@ -107,6 +110,50 @@ TEST_F(PortFailureTest, NamesThatAreNotPathsNeverOpenFilesOfTheCurrentFolder) {
     EXPECT_EQ(after, ticket);
 }
 
+// Whatever names it (a path, a DOS name mapped to it, a link), only a device is opened as a
+// port: anything else is refused with what it is, and not a byte of it changes.
+TEST_F(PortFailureTest, OnlyDevicesAreOpened) {
+    const std::string file = m_folder.File("passwd");
+    std::ofstream(file) << "root:x:0:0";
+    const std::string folder = m_folder.File("folder");
+    std::filesystem::create_directory(folder);
+    const std::string fifo = m_folder.File("fifo");
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    const std::string fileLink = m_folder.File("file-link");
+    ASSERT_EQ(symlink(file.c_str(), fileLink.c_str()), 0);
+    PseudoTerminal pty;
+    ASSERT_TRUE(testing::MapPortName(SettingsKey::DefaultPath(), "COM3", file));
+    struct Case {
+        std::string name;
+        std::string reason;  // "" where the device opens
+    };
+    const std::vector<Case> cases = {
+        {file, file + " is a regular file, not a device"},
+        {"COM3", file + " is a regular file, not a device"},
+        {folder, folder + " is a folder, not a device"},
+        {fifo, fifo + " is a FIFO, not a device"},
+        {fileLink, fileLink + " is a symbolic link to a regular file, not a device"},
+        {"/dev/null", ""},
+        {pty.SlavePath(), ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        IOComm port(m_clock);  // the real system calls
+        const long handle = port.Open(c.name, "9600,n,8,1", 1);
+        const uint8_t junk[] = {'X', 'X', 'X'};
+        port.Output(junk, 3);
+        port.Close();
+        EXPECT_EQ(handle >= 3, c.reason.empty()) << port.m_lastError;
+        if (!c.reason.empty()) {
+            EXPECT_EQ(port.m_lastError, "IOComm::Open() failed, GetLastError() returned: " +
+                                            std::to_string(c.name == folder ? EISDIR : ENODEV) +
+                                            " (" + c.reason + ")");
+        }
+    }
+    std::ifstream in(file);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "root:x:0:0");
+}
+
 TEST_F(PortFailureTest, SwitchingKindWhileConnectedClosesTheConnection) {
     PseudoTerminal pty;
     ASSERT_TRUE(testing::MapPortName(SettingsKey::DefaultPath(), "COM5", pty.SlavePath()));
@@ -141,50 +188,6 @@ TEST_F(PortFailureTest, SwitchingKindWhileConnectedClosesTheConnection) {
     EXPECT_EQ(m_port->m_socket, socket);
     m_port->Close();
 }
-
-// A listener whose queue of connections is full: the kernel drops further connection requests
-// and retries them for about two minutes.
-class FullListener {
-  public:
-    FullListener() {
-        uint16_t port = 0;
-        m_listener = testing::ListenOnLoopback(0, &port);
-        m_address = "127.0.0.1:" + std::to_string(port);
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        address.sin_port = htons(port);
-        // Fill the queue until a connection request stays unanswered.
-        for (int i = 0; i < kMaxFillers; ++i) {
-            const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
-            m_fillers.push_back(fd);
-            if (connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0) {
-                continue;
-            }
-            pollfd entry{fd, POLLOUT, 0};
-            if (poll(&entry, 1, kUnansweredMs) == 0) {
-                m_full = true;
-                break;
-            }
-        }
-    }
-    ~FullListener() {
-        for (const int fd : m_fillers) {
-            close(fd);
-        }
-        close(m_listener);
-    }
-    bool Full() const { return m_full; }
-    const std::string& Address() const { return m_address; }
-
-  private:
-    static constexpr int kMaxFillers = 16;
-    static constexpr int kUnansweredMs = 200;
-    int m_listener = -1;
-    std::vector<int> m_fillers;
-    std::string m_address;
-    bool m_full = false;
-};
 
 TEST_F(PortFailureTest, ConnectToAListenerThatNeverAcceptsGivesUp) {
     FullListener listener;

@@ -153,7 +153,7 @@ TEST_F(TcpPortTest, UnsentBytesAreThePendingCount) {
     EXPECT_EQ(port.InputPending(), 0);
     unsent = 7;
     EXPECT_EQ(port.InputPending(), 7);
-    m_sys.onIoctl = [](int, unsigned long, void*) { return testing::Fail<int>(EBADF); };
+    m_sys.onIoctl = [](int, unsigned long, void*) { return testing::Fail<int>(EINVAL); };
     EXPECT_EQ(port.InputPending(), -2);
     port.Close();
 }

@@ -43,6 +43,7 @@ struct BitCase {
     std::vector<int> checked;
     int inError;
     std::vector<std::string> logged;
+    Bytes noise = {};  // stray bytes before the packet, skipped in one pass
 };
 
 TEST_F(VentrixDecodingTest, StatusBitsSetBoxesFlagAndLog) {
@@ -62,6 +63,8 @@ TEST_F(VentrixDecodingTest, StatusBitsSetBoxesFlagAndLog) {
          1,
          {"IDC_CHECKVOLT", "IDC_CHECKOPEN"}},
         {"ignored bits only", {0xC0, 0xD0, 0xC2, 0xFC, 0xC3}, {}, 0, {}},
+        {"jam after a stray byte", {0, 0, 0, 0x02, 0}, {1089}, 1, {"IDC_CHECKJAM"}, {0xAA}},
+        {"after noise", {0, 0, 0x08, 0, 0}, {1085}, 0, {}, {0x41, 0xFF, 0x00, 0x12}},
         {"every bit",
          {0x3F, 0x2F, 0x3D, 0x03, 0x3C},
          AllConditionBoxes(),
@@ -79,9 +82,15 @@ TEST_F(VentrixDecodingTest, StatusBitsSetBoxesFlagAndLog) {
         CheckAll(AllConditionBoxes(), 1);
         decoder.m_printerInError = 1 - c.inError;
         const Bytes packet = StatusPacket(c.status);
-        Receive(packet);
+        Receive(Concat({c.noise, packet}));
+        if (!c.noise.empty()) {
+            PassVentrix();
+            EXPECT_EQ(decoder.m_statusPos, static_cast<int>(c.noise.size()));
+            EXPECT_EQ(CheckedBoxes(), AllConditionBoxes());  // nothing decoded from the noise
+            EXPECT_TRUE(log.m_entries.empty());
+        }
         PassVentrix();
-        EXPECT_EQ(decoder.m_statusPos, static_cast<int>(packet.size()));
+        EXPECT_EQ(decoder.m_statusPos, static_cast<int>(c.noise.size() + packet.size()));
         EXPECT_EQ(CheckedBoxes(), c.checked);
         EXPECT_EQ(decoder.m_printerInError, c.inError);
         EXPECT_EQ(log.m_entries, WithPaneText(c.logged));
@@ -179,12 +188,11 @@ TEST_F(VentrixDecodingTest, OnePacketPerPass) {
     EXPECT_EQ(decoder.Available(), 0);
 }
 
-TEST_F(VentrixDecodingTest, ByteOtherThanStartStopsDecodingInPlace) {
-    Receive(Concat({{0x41}, StatusPacket({0, 0, 0, 0x02, 0})}));
+TEST_F(VentrixDecodingTest, NoiseWithoutAStartByteIsDroppedWhole) {
+    Receive({0x41, 0xAA, 0x7C});
     PassVentrix();
-    PassVentrix();
-    EXPECT_EQ(decoder.m_statusPos, 0);
-    EXPECT_TRUE(CheckedBoxes().empty());
+    EXPECT_EQ(decoder.Available(), 0);
+    EXPECT_TRUE(host.m_checks.empty());
 }
 
 // A length byte below 5 cannot hold the packet's own CRC: its three header bytes are dropped

@@ -140,6 +140,12 @@ class FakeDialogHost : public DialogHost {
         m_invalidated.push_back(rect);
     }
     void RedrawWindow(bool /*erase*/) override { ++m_redraws; }
+    void RepaintNow() override {
+        ++m_repaints;
+        if (m_onRepaint) {
+            m_onRepaint();
+        }
+    }
     void RepaintItemNow(int id) override { m_repaintedNow.emplace_back(id, GetItemText(id)); }
 
     CommLogPane* LogPane() override { return m_logPane; }
@@ -246,6 +252,8 @@ class FakeDialogHost : public DialogHost {
     std::vector<std::string> m_drawn;
     std::vector<ClientRect> m_invalidated;
     int m_redraws = 0;
+    int m_repaints = 0;
+    std::function<void()> m_onRepaint;
     std::vector<std::pair<int, std::string>> m_repaintedNow;  // each control with its text then
     CommLogPane* m_logPane = nullptr;
     std::map<int, uint32_t> m_timers;  // armed timers and their periods
