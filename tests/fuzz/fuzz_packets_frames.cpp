@@ -59,10 +59,20 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (bytes != frames.SessionBytes()) {
         std::abort();
     }
-    if (store.RowCount() > 0) {
+    // A frame still open at the end (a partial record) is listed after frames that began after
+    // it, so the capture holds every byte at the row that ends last, not at the last row.
+    size_t lastToEnd = store.RowCount();
+    for (size_t row = 0; row < store.RowCount(); ++row) {
+        if (store.Row(row).size > 0 &&
+            (lastToEnd == store.RowCount() ||
+             store.LastSessionByte(row) > store.LastSessionByte(lastToEnd))) {
+            lastToEnd = row;
+        }
+    }
+    if (lastToEnd < store.RowCount()) {
         const PlaybackTimeline timeline(store);
         auto capture = std::make_unique<TrafficCapture>();
-        timeline.CaptureAt(store.RowCount() - 1, *capture);
+        timeline.CaptureAt(lastToEnd, *capture);
         if (static_cast<uint64_t>(capture->m_trafficCount) != bytes % kTrafficResetCount) {
             std::abort();
         }
