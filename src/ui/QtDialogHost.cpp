@@ -210,6 +210,9 @@ void QtDialogHost::ShowContextMenu(const QPoint& globalPosition) {
             actions.emplace_back(menu.addAction(Cp1252ToQString(entry.text)), entry);
         }
     }
+    for (const MenuExtension& extend : m_menuExtensions) {
+        extend(menu);
+    }
     const QAction* chosen = menu.exec(globalPosition);
     for (const auto& [action, entry] : actions) {
         if (action == chosen) {

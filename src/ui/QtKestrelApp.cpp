@@ -4,6 +4,7 @@
 #include "console/DialogTemplates.h"
 #include "platform/ProcessPriority.h"
 #include "ui/QtDialogHost.h"
+#include "ui/SessionPackets.h"
 #include "ui/TerminationSignalNotifier.h"
 
 namespace kestrel {
@@ -17,6 +18,7 @@ void QtKestrelApp::RunConsole() {
     QtDialogHost host(ConsoleTemplate(), nullptr,
                       [this](const std::string& text) { WriteAppLog(text); });
     host.SetNeverShown(m_silentOption != 0);
+    SessionPackets packets(*this, host);
     {
         CKestrelDlg console(*this, SystemProcessPriority());
         m_console = &console;
