@@ -171,6 +171,9 @@ TEST_F(LogPaneReadingTest, RefreshesLeaveOnScreenWhatAWholePaintShows) {
         ASSERT_EQ(shown.size(), whole.size());
         const QRect pane(m_pane->mapTo(&m_dialog, QPoint(0, 0)), m_pane->size());
         EXPECT_EQ(shown.copy(pane), whole.copy(pane)) << "after adding " << records;
+        if (const char* folder = std::getenv("KESTREL_SCREENSHOT_DIR")) {
+            shown.save(QString::fromLocal8Bit(folder) + "/logpane-after-refreshes.png");
+        }
     }
 }
 
