@@ -53,6 +53,9 @@ void CKestrelDlg::OnTimer(int id) {
         case TIMER_LOG_REFRESH:
             m_logRefreshPending = 1;
             return;
+        case TIMER_RECONNECT:
+            ReconnectTick();
+            return;
         default:
             ReadTick();
             return;
