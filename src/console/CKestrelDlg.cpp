@@ -220,6 +220,9 @@ void CKestrelDlg::OnCommand(int id, int notification) {
         default:
             break;
     }
+    if (m_modemLines.OnToggle(Host(), m_app.m_ioComm, id)) {
+        return;
+    }
     if (id == IDC_DEMOLIST && notification == kLbnSelChange) {
         OnDemoSelectionChange();
     } else if (id == IDC_CMDCOMBO && notification == kCbnKillFocus) {

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "console/CommandHistory.h"
+#include "console/ModemLines.h"
 #include "platform/DialogEvents.h"
 #include "platform/ProcessPriority.h"
 #include "status/StatusDecoder.h"
@@ -216,6 +217,8 @@ class CKestrelDlg : public DialogEvents, private StatusLog {
     int m_pendingEndResult = 0;
     // The last reason a wait for the port was given, shown and logged once each.
     std::string m_waitReason;
+    // The modem lines panel of Debug Mode.
+    ModemLines m_modemLines;
 };
 
 }  // namespace kestrel
