@@ -28,6 +28,17 @@ std::string Formatted(const char* format, const std::string& first,
     return line;
 }
 
+// The port layer's reason as the operator needs it on the second information line: the words
+// it gives in brackets after the error code ("... returned: 16 (COM5 is in use by another
+// program)"), or the whole text where it gives none.
+std::string BriefReason(const std::string& reason) {
+    const size_t open = reason.find(" (");
+    if (open == std::string::npos || reason.back() != ')') {
+        return reason;
+    }
+    return reason.substr(open + 2, reason.size() - open - 3);
+}
+
 }  // namespace
 
 void CKestrelDlg::LoadReconnectChoice() {
@@ -85,7 +96,7 @@ void CKestrelDlg::ReconnectTick() {
         // Each new reason once: a port taken by another program says so, then waiting goes on.
         if (port.m_lastError != m_waitReason) {
             m_waitReason = port.m_lastError;
-            Host().SetItemText(IDC_INFOLINE2, m_waitReason);
+            Host().SetItemText(IDC_INFOLINE2, BriefReason(m_waitReason));
             m_app.WriteAppLog("Still waiting for " + m_app.m_portName + ": " + m_waitReason);
         }
         return;

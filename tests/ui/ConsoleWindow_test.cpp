@@ -32,6 +32,7 @@
 #include "support/FakeClock.h"
 #include "support/ScratchFolder.h"
 #include "ui/GroupBoxFrame.h"
+#include "ui/ModemLinePanel.h"
 #include "ui/QtDialogHost.h"
 
 namespace kestrel {
@@ -77,6 +78,7 @@ class ConsoleWindowTest : public ::testing::Test {
     void RunConsole(const std::function<void(QtDialogHost&, CKestrelDlg&)>& inside) {
         CKestrelApp app({"ventrix"}, m_clock);
         QtDialogHost host(ConsoleTemplate());
+        ModemLinePanel modemLines(host);  // it must stand clear of everything too
         testing::UnchangedPriority priority;
         CKestrelDlg console(app, priority);
         QTimer::singleShot(0, &host, [&] {
