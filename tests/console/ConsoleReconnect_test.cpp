@@ -118,6 +118,18 @@ TEST_F(ConsoleReconnectTest, ATerminalRecreatedBehindItsLinkIsTakenUpAgain) {
     ExpectBack(link);
     Click(IDC_POLLBUTTON);
     EXPECT_TRUE(PollReaches(m_folder.File("second.txt")));
+
+    // Pulled and plugged in again ten times over: back at the first attempt each time.
+    for (int drop = 0; drop < 10; ++drop) {
+        ASSERT_EQ(sim->Control("drop"), "ok");
+        EXPECT_TRUE(testing::WaitUntil([&] {
+            m_dlg->OnTimer(TIMER_STATUS_READ);
+            return m_dlg->m_waitingForPort;
+        })) << drop;
+        m_dlg->OnTimer(TIMER_RECONNECT);
+        ASSERT_TRUE(m_dlg->m_portOpen) << drop << ": " << m_app->m_ioComm.m_lastError;
+    }
+    EXPECT_TRUE(m_host.m_messages.empty());
 }
 
 // A printer that accepts and closes at once: every connection is lost at the next read tick,
