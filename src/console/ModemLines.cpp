@@ -53,12 +53,18 @@ void ModemLines::Refresh(DialogHost& host, IOComm& port, bool portOpen) {
         view.rts = (lines & TIOCM_RTS) != 0 ? 1 : 0;
         view.dtrEnabled = true;
         view.rtsEnabled = !hardware;
-        view.note = !m_toggleFailure.empty() ? m_toggleFailure : hardware ? kHandshakeNote : "";
+        view.note = hardware ? kHandshakeNote : "";
     }
-    if (view.note != m_toggleFailure) {
-        m_toggleFailure.clear();  // the port changed under it: the failure is old news
+    if (!m_toggleFailure.empty()) {
+        View unchanged = m_view;
+        unchanged.note = view.note;
+        if (m_applied && unchanged == view) {
+            view.note = m_toggleFailure;
+        } else {
+            m_toggleFailure.clear();  // the lines changed: the failure is old news
+        }
     }
-    if (!m_applied || !(view == m_view)) {
+    if (!m_applied || m_reapply || !(view == m_view)) {
         Apply(host, view);
     }
 }
@@ -76,7 +82,7 @@ bool ModemLines::OnToggle(DialogHost& host, IOComm& port, int id) {
     } else {
         m_toggleFailure.clear();
     }
-    m_applied = false;  // the next tick shows the line as the port has it
+    m_reapply = true;  // the toggle shows the line as the port has it
     Refresh(host, port, port.IsOpen());
     return true;
 }
@@ -93,6 +99,7 @@ void ModemLines::Apply(DialogHost& host, const View& view) {
     host.SetItemText(IDC_MODEMLINESNOTE, view.note);
     m_view = view;
     m_applied = true;
+    m_reapply = false;
 }
 
 }  // namespace kestrel

@@ -55,8 +55,9 @@ class ModemLines {
 
     bool m_shown = false;
     bool m_applied = false;
+    bool m_reapply = false;
     View m_view;
-    // A toggle that could not be set says so until the next change.
+    // A toggle that could not be set says so while the lines stay as they are.
     std::string m_toggleFailure;
 };
 

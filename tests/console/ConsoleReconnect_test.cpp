@@ -112,7 +112,7 @@ TEST_F(ConsoleReconnectTest, ATerminalRecreatedBehindItsLinkIsTakenUpAgain) {
     }
 }
 
-// A printer that accepts and closes at once: each connection is lost at the next read tick, and
+// A printer that accepts and closes at once: the connection is lost at the next read tick, and
 // only the once-a-second tick tries again, with one connection; reads never do. COMM then stops
 // the wait without the port dialog.
 TEST_F(ConsoleReconnectTest, APrinterThatClosesAtOnceIsTriedOnlyByTheSecondTick) {
@@ -126,18 +126,17 @@ TEST_F(ConsoleReconnectTest, APrinterThatClosesAtOnceIsTriedOnlyByTheSecondTick)
         return accepted;
     };
     OpenWithReconnect("127.0.0.1:" + std::to_string(port));
-    for (int round = 0; round < 3; ++round) {
+    for (int round = 0; round < 2; ++round) {
         EXPECT_EQ(acceptAndClose(), 1);
         for (int tick = 0; tick < 5; ++tick) {
             m_dlg->OnTimer(TIMER_STATUS_READ);
         }
         ExpectWaiting(true);
         EXPECT_EQ(acceptAndClose(), 0) << "a read tick connected";
-        m_dlg->OnTimer(TIMER_RECONNECT);
+        if (round == 0) {
+            m_dlg->OnTimer(TIMER_RECONNECT);
+        }
     }
-    ExpectWaiting(false);
-    EXPECT_EQ(acceptAndClose(), 1);
-    m_dlg->OnTimer(TIMER_STATUS_READ);
     Click(IDC_COMM);
     EXPECT_FALSE(m_dlg->m_waitingForPort);
     EXPECT_FALSE(m_host.IsTimerArmed(TIMER_RECONNECT));

@@ -1,6 +1,6 @@
 // The modem lines panel on a serial port that is a pseudo-terminal: it has no modem lines, so
-// the lines an adapter would report come through the system-call seam; without them the
-// terminal's own refusal is what the panel shows.
+// the lines an adapter reports come through the system-call seam; without them the terminal's
+// own refusal is what the panel shows, never a box.
 #include <gtest/gtest.h>
 #include <sys/ioctl.h>
 
@@ -14,96 +14,69 @@
 namespace kestrel {
 namespace {
 
-struct LinesCase {
-    const char* name;
-    int lines;  // what TIOCMGET says; -1: the terminal answers
-    const char* handshake;
-    std::vector<int> shown;  // CTS, DSR, DCD, RI, DTR, RTS, RTS enabled
-    const char* note;
-};
-
-class ModemLinesTest : public testing::ConsoleTest,
-                       public ::testing::WithParamInterface<LinesCase> {
+class ModemLinesTest : public testing::ConsoleTest {
   protected:
-    // COM5, the terminal, opened in Debug Mode; line changes fail while m_refuse is set.
-    void OpenTerminal(int lines, const std::string& handshake) {
-        ASSERT_TRUE(testing::MapPortName(SettingsKey::DefaultPath(), "COM5", m_pty.SlavePath()));
-        m_sys.onIoctl = [=, this](int, unsigned long request, void* bits) -> std::optional<int> {
-            if (request == TIOCMGET && lines >= 0) {
-                *static_cast<int*>(bits) = lines;
-                return 0;
-            }
-            if (request != TIOCMBIS && request != TIOCMBIC) {
-                return std::nullopt;
-            }
-            m_changes.emplace_back(request, *static_cast<int*>(bits));
-            return m_refuse ? testing::Fail<int>(EIO) : std::optional<int>(0);
-        };
-        Start({"handshake:" + handshake}, PortEnvironment{.sys = &m_sys});
-        m_app->m_portName = "COM5";
-        Click(IDC_COMM);
-        SetCheck(IDC_DEBUGMODE, true);
+    // What the panel shows: CTS, DSR, DCD, RI, DTR, RTS, RTS enabled; after one read tick, which
+    // must ask the port `queries` times.
+    std::vector<int> Tick(size_t queries) {
+        const size_t before = m_sys.CountIoctls(TIOCMGET);
+        m_dlg->OnTimer(TIMER_STATUS_READ);
+        EXPECT_EQ(m_sys.CountIoctls(TIOCMGET), before + queries);
+        std::vector<int> shown;
+        for (const int id :
+             {IDC_LINECTS, IDC_LINEDSR, IDC_LINEDCD, IDC_LINERI, IDC_LINEDTR, IDC_LINERTS}) {
+            shown.push_back(m_host.IsButtonChecked(id));
+        }
+        shown.push_back(m_host.m_enabled[IDC_LINERTS]);
+        return shown;
     }
+    std::string Note() { return m_host.GetItemText(IDC_MODEMLINESNOTE); }
 
     testing::PseudoTerminal m_pty;
     testing::ScriptedSystemCalls m_sys;
+    int m_lines = -1;  // what TIOCMGET says; -1: the terminal answers
     std::vector<std::pair<unsigned long, int>> m_changes;
-    bool m_refuse = false;
 };
 
-// One query a read tick, shown in the lamps, the toggles and the note, never in a box.
-TEST_P(ModemLinesTest, OnTheReadTick) {
-    OpenTerminal(GetParam().lines, GetParam().handshake);
-    const size_t before = m_sys.CountIoctls(TIOCMGET);
-    m_dlg->OnTimer(TIMER_STATUS_READ);
-    EXPECT_EQ(m_sys.CountIoctls(TIOCMGET), before + (GetParam().handshake[0] == 'n' ? 1 : 2));
-    std::vector<int> shown;
-    for (const int id :
-         {IDC_LINECTS, IDC_LINEDSR, IDC_LINEDCD, IDC_LINERI, IDC_LINEDTR, IDC_LINERTS}) {
-        shown.push_back(m_host.IsButtonChecked(id));
-    }
-    shown.push_back(m_host.m_enabled[IDC_LINERTS]);
-    EXPECT_EQ(shown, GetParam().shown);
-    EXPECT_EQ(m_host.GetItemText(IDC_MODEMLINESNOTE), GetParam().note);
-    EXPECT_TRUE(m_host.m_messages.empty());
-}
+TEST_F(ModemLinesTest, ReadOnceATickShownAndSetAtOnce) {
+    ASSERT_TRUE(testing::MapPortName(SettingsKey::DefaultPath(), "COM5", m_pty.SlavePath()));
+    m_sys.onIoctl = [this](int, unsigned long request, void* bits) -> std::optional<int> {
+        if (request == TIOCMGET && m_lines >= 0) {
+            *static_cast<int*>(bits) = m_lines;
+            return 0;
+        }
+        if (request != TIOCMBIS && request != TIOCMBIC) {
+            return std::nullopt;
+        }
+        m_changes.emplace_back(request, *static_cast<int*>(bits));
+        return m_changes.size() > 1 ? testing::Fail<int>(EIO) : std::optional<int>(0);
+    };
+    Start({}, PortEnvironment{.sys = &m_sys});
+    m_app->m_portName = "COM5";
+    Click(IDC_COMM);
+    EXPECT_EQ(Tick(0), std::vector<int>(7, 0));  // Debug Mode off: the port is not asked
+    SetCheck(IDC_DEBUGMODE, true);
+    EXPECT_EQ(Tick(1), std::vector<int>(7, 0));
+    EXPECT_EQ(Note(), "No modem lines on this port");
 
-INSTANTIATE_TEST_SUITE_P(Ports, ModemLinesTest,
-                         ::testing::Values(LinesCase{"TerminalHasNone",
-                                                     -1,
-                                                     "none",
-                                                     {0, 0, 0, 0, 0, 0, 0},
-                                                     "No modem lines on this port"},
-                                           LinesCase{"AdapterLines",
-                                                     TIOCM_CTS | TIOCM_CAR | TIOCM_RNG | TIOCM_RTS,
-                                                     "none",
-                                                     {1, 0, 1, 1, 0, 1, 1},
-                                                     ""},
-                                           LinesCase{"HardwareHandshakeOwnsRts",
-                                                     TIOCM_DSR | TIOCM_RTS | TIOCM_DTR,
-                                                     "hardware",
-                                                     {0, 1, 0, 0, 1, 1, 0},
-                                                     "RTS follows the hardware handshake"}),
-                         [](const auto& shown) { return std::string(shown.param.name); });
-
-// The toggles set their line at once; a refused change is undone and said in the note. Debug
-// Mode off asks the port nothing.
-TEST_F(ModemLinesTest, TogglesSetTheirLineAtOnce) {
-    OpenTerminal(TIOCM_DTR, "none");
+    m_lines = TIOCM_CTS | TIOCM_CAR | TIOCM_RNG | TIOCM_DTR;
+    EXPECT_EQ(Tick(1), std::vector<int>({1, 0, 1, 1, 1, 0, 1}));
+    EXPECT_EQ(Note(), "");
     SetCheck(IDC_LINERTS, true);
-    m_refuse = true;
-    SetCheck(IDC_LINEDTR, false);
-    const std::vector<std::pair<unsigned long, int>> expected = {{TIOCMBIS, TIOCM_RTS},
-                                                                 {TIOCMBIC, TIOCM_DTR}};
-    EXPECT_EQ(m_changes, expected);
+    SetCheck(IDC_LINEDTR, false);  // refused: undone and said
+    const std::vector<std::pair<unsigned long, int>> changes = {{TIOCMBIS, TIOCM_RTS},
+                                                                {TIOCMBIC, TIOCM_DTR}};
+    EXPECT_EQ(m_changes, changes);
     EXPECT_EQ(m_host.IsButtonChecked(IDC_LINEDTR), 1);
-    EXPECT_EQ(m_host.GetItemText(IDC_MODEMLINESNOTE).rfind("DTR could not be dropped: ", 0), 0u);
+    EXPECT_EQ(Note().rfind("DTR could not be dropped: ", 0), 0u);
     EXPECT_TRUE(m_host.m_messages.empty());
 
-    SetCheck(IDC_DEBUGMODE, false);
-    const size_t before = m_sys.CountIoctls(TIOCMGET);
-    m_dlg->OnTimer(TIMER_STATUS_READ);
-    EXPECT_EQ(m_sys.CountIoctls(TIOCMGET), before);
+    Click(IDC_COMM);
+    m_app->m_ioComm.m_handshake = HandshakeHardware;
+    Click(IDC_COMM);
+    m_lines = TIOCM_DSR | TIOCM_RTS;
+    EXPECT_EQ(Tick(2), std::vector<int>({0, 1, 0, 0, 0, 1, 0}));  // the second is readiness
+    EXPECT_EQ(Note(), "RTS follows the hardware handshake");
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 // into it or shows through; each group's title sits on its frame line, clear of everything; and
 // every caption fits its control. With KESTREL_SCREENSHOT_DIR set, each layout is saved as a PNG.
 #include <gtest/gtest.h>
+#include <sys/ioctl.h>
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -20,7 +21,6 @@
 #include <string>
 #include <vector>
 
-#include <sys/ioctl.h>
 #include "CaptionRoom.h"
 #include "app/CKestrelApp.h"
 #include "console/CKestrelDlg.h"
@@ -306,21 +306,13 @@ TEST_F(ConsoleWindowTest, ModemLinesLightAndALostPortIsWaitedFor) {
     ASSERT_TRUE(testing::MapPortName(SettingsKey::DefaultPath(), "COM5", pty->SlavePath()));
     ASSERT_TRUE(testing::MapPortName(SettingsKey::DefaultPath(), "PortName", "COM5"));
     testing::ScriptedSystemCalls sys;
-    int cleared = 0;
     sys.onIoctl = [&](int, unsigned long request, void* lines) -> std::optional<int> {
-        if (request != TIOCMGET && request != TIOCMBIC) {
+        if (request != TIOCMGET) {
             return std::nullopt;
         }
-        int& bits = *static_cast<int*>(lines);
-        if (request == TIOCMGET) {
-            bits = TIOCM_CTS | TIOCM_DTR;
-        } else {
-            cleared = bits;
-        }
+        *static_cast<int*>(lines) = TIOCM_CTS | TIOCM_DTR;
         return 0;
     };
-    PortEnvironment environment;
-    environment.sys = &sys;
     RunConsole(
         [&](QtDialogHost& host, CKestrelDlg& console) {
             host.show();
@@ -337,7 +329,7 @@ TEST_F(ConsoleWindowTest, ModemLinesLightAndALostPortIsWaitedFor) {
             EXPECT_GT(green(IDC_LINECTS), 60);
             EXPECT_LT(green(IDC_LINEDSR), 20);
             Click(host, IDC_LINEDTR);
-            EXPECT_EQ(cleared, TIOCM_DTR);
+            EXPECT_EQ(sys.CountIoctls(TIOCMBIC), 1u);
 
             const auto reconnect = std::find_if(
                 host.MenuEntries().begin(), host.MenuEntries().end(),
@@ -350,10 +342,9 @@ TEST_F(ConsoleWindowTest, ModemLinesLightAndALostPortIsWaitedFor) {
             console.OnTimer(TIMER_RECONNECT);
             console.OnTimer(TIMER_STATUS_READ);
             EXPECT_EQ(host.GetItemText(IDC_INFOLINE1), "Waiting for COM5 to come back ...");
-            EXPECT_NE(host.GetItemText(IDC_INFOLINE2).find(" does not exist"), std::string::npos);
             Shot(host, "reconnect-waiting");
         },
-        environment);
+        PortEnvironment{.sys = &sys});
 }
 
 TEST_F(ConsoleWindowTest, DemoTitlesFromUtf8FileNamesAreShownAsTheSystemSpellsThem) {
