@@ -4,7 +4,9 @@
 // time, and its resident memory and open descriptors at the start and at the end.
 //
 // Run: scripts/soak.sh MINUTES, or by hand against a running simulator:
-//   QT_QPA_PLATFORM=offscreen build/bench/console_soak 127.0.0.1:9100 60
+//   QT_QPA_PLATFORM=offscreen build/bench/console_soak 127.0.0.1:9100 60 [packets|packets-shown]
+// With "packets", the session recording and the packet view's rows run beside the console;
+// with "packets-shown" the view is shown too.
 
 #include <dirent.h>
 #include <unistd.h>
@@ -16,6 +18,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <string>
 
 #include "HarnessSupport.h"
@@ -25,6 +28,7 @@
 #include "console/DialogTemplates.h"
 #include "support/ConsoleDoubles.h"
 #include "ui/QtDialogHost.h"
+#include "ui/SessionPackets.h"
 
 namespace kestrel {
 namespace {
@@ -65,8 +69,8 @@ Sample TakeSample() {
 
 int main(int argc, char** argv) {
     using namespace kestrel;
-    if (argc != 3) {
-        std::fprintf(stderr, "usage: console_soak HOST:PORT SECONDS\n");
+    if (argc != 3 && argc != 4) {
+        std::fprintf(stderr, "usage: console_soak HOST:PORT SECONDS [packets|packets-shown]\n");
         return 2;
     }
     const std::string address = argv[1];
@@ -81,6 +85,12 @@ int main(int argc, char** argv) {
     {
         CKestrelApp app({"ventrix"});
         QtDialogHost host(ConsoleTemplate());
+        std::unique_ptr<SessionPackets> packets;
+        const std::string extra = argc == 4 ? argv[3] : "";
+        if (extra == "packets" || extra == "packets-shown") {
+            packets = std::make_unique<SessionPackets>(app, host);
+            packets->ShowView(extra == "packets-shown");
+        }
         testing::UnchangedPriority priority;
         CKestrelDlg console(app, priority);
         app.m_console = &console;

@@ -4,11 +4,14 @@
 # resident memory and open descriptors at the start and at the end.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-minutes=${1:?usage: scripts/soak.sh MINUTES}
+minutes=${1:?usage: scripts/soak.sh MINUTES [packets|packets-shown]}
+# "packets": the session recording and the packet view's rows beside the console; "packets-shown"
+# with the view shown.
+extra=${2:-}
 
 . scripts/simulator.sh
 build_targets console_soak vantor-sim
 make_run_dir kestrel-soak
 start_simulator --periodic-ms 500
 
-QT_QPA_PLATFORM=offscreen build/bench/console_soak "$address" "$((minutes * 60))"
+QT_QPA_PLATFORM=offscreen build/bench/console_soak "$address" "$((minutes * 60))" ${extra:+"$extra"}

@@ -10,6 +10,7 @@
 #include "commlog/CommLogPane.h"
 #include "commlog/CommLogRenderer.h"
 #include "commlog/TrafficCapture.h"
+#include "commlog/TrafficObserver.h"
 #include "platform/Clock.h"
 #include "platform/DialogHost.h"
 #include "port/IOComm.h"
@@ -69,6 +70,7 @@ class CKestrelApp {
 
     SequenceState m_sequence;
     TrafficCapture m_capture;
+    TrafficObserver* m_trafficObserver = nullptr;  // sees every byte the capture records
     CommLogRenderer m_commLogRenderer;
 
     // Command-line option values.

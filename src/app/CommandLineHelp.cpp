@@ -28,6 +28,7 @@ std::string HelpText() {
            "  --version                show the version and end\n"
            "  --list-ports             show the ports the port dialog offers, one a line,\n"
            "                           and end\n"
+           "  --replay <recording>     play a session recording back; nothing is sent\n"
            "\n"
            "Settings: $KESTREL_SETTINGS, else $XDG_CONFIG_HOME/Quillon/IOCommKestrel.reg.\n"
            "Log: Kestrel.log in the current directory; started from the desktop, in\n"

@@ -108,6 +108,12 @@ int CKestrelApp::Transmit(const uint8_t* bytes, int count, int ventrixFraming) {
     for (int i = 0; i < result; ++i) {
         m_capture.Record(work[i], m_clock.GetTickCount(), TrafficSent);
     }
+    if (m_trafficObserver != nullptr && result > 0) {
+        const TrafficFraming how = ventrixFraming ? TrafficFraming::Ventrix
+                                   : serialPacket ? TrafficFraming::SerialPacket
+                                                  : TrafficFraming::None;
+        m_trafficObserver->OnTraffic(work, result, TrafficSent, m_printerMode, how);
+    }
     return result;
 }
 
@@ -119,6 +125,10 @@ int CKestrelApp::Receive(uint8_t* buffer, int size) {
     }
     for (int i = 0; i < received; ++i) {
         m_capture.Record(buffer[i], m_clock.GetTickCount(), TrafficReceived);
+    }
+    if (m_trafficObserver != nullptr) {
+        m_trafficObserver->OnTraffic(buffer, received, TrafficReceived, m_printerMode,
+                                     TrafficFraming::None);
     }
     return received;
 }

@@ -23,8 +23,7 @@ constexpr std::string_view kHexOtherDots = "....";
 constexpr std::string_view kDots = "......";
 constexpr std::string_view kSpaces = "      ";
 
-// A block is flushed by the first cell that takes its width past this.
-constexpr int kBlockWidthLimit = 62;
+constexpr int kBlockWidthLimit = kCommLogBlockWidthLimit;
 constexpr int kHexCellWidth = 4;
 constexpr int kHighByteCellWidth = 6;   // "<0xHH>"
 constexpr int kBracketWidth = 2;        // the "[" and "]" around a control byte's name
@@ -143,10 +142,9 @@ class Block {
     void AddTextCell(uint8_t value, Row own) {
         char* out = OwnCellStart(own);
         char* const shownStart = out;
-        size_t width = 1;
+        const auto width = static_cast<size_t>(CommLogCellWidth(value, 0));
         if (value < kFirstPrintable) {
             const std::string_view name = ControlCodeName(value);
-            width = name.size() + kBracketWidth;
             *out++ = '[';
             out = Put(out, name);
             *out++ = ']';
@@ -156,7 +154,6 @@ class Block {
             }
             *out++ = static_cast<char>(value);
         } else {
-            width = kHighByteCellWidth;
             out = Put(out, "<0x");
             *out++ = kUpperHexDigits[value >> 4];
             *out++ = kUpperHexDigits[value & 0xF];
@@ -227,6 +224,16 @@ char* Reserve(std::string& buffer, size_t size, size_t extra) {
 }
 
 }  // namespace
+
+int CommLogCellWidth(uint8_t value, int hexDisplay) {
+    if (hexDisplay != 0) {
+        return kHexCellWidth;
+    }
+    if (value < kFirstPrintable) {
+        return static_cast<int>(std::string_view(ControlCodeName(value)).size()) + kBracketWidth;
+    }
+    return value < kFirstHighByte ? 1 : kHighByteCellWidth;
+}
 
 CommLogRenderer::OpenBlock CommLogRenderer::MarkOpenBlock(int record, size_t documentSize,
                                                           RowStyle style) const {

@@ -18,6 +18,13 @@ namespace kestrel {
 inline constexpr long kCommLogCaretAtEnd = 9999999;
 // A legacy platform shows only this many of the newest records.
 inline constexpr int kLegacyPlatformWindow = 78;
+// A block is closed by the first cell that takes its width past this.
+inline constexpr int kCommLogBlockWidthLimit = 62;
+// The rows of a block in the pane: sent, received, time, and the empty line after them.
+inline constexpr int kCommLogLinesPerBlock = 4;
+
+// The visible width of one byte's cell in the hexadecimal (hexDisplay 1) or text form.
+int CommLogCellWidth(uint8_t value, int hexDisplay);
 
 class CommLogRenderer {
   public:

@@ -8,6 +8,7 @@
 #include "console/ControlIds.h"
 #include "console/TicketTexts.h"
 #include "console/TimerIds.h"
+#include "status/ClearAllCommand.h"
 
 namespace kestrel {
 namespace {
@@ -15,9 +16,6 @@ namespace {
 // The 102nd tick in one state (some ten seconds) ends the watch.
 constexpr int kMonitorTimeoutTicks = 100;
 constexpr uint32_t kClearAllDelayMs = 3000;
-// 0x02 and "0^C|^^C|j|^", sent as bytes, not through the bracket notation.
-constexpr std::array<uint8_t, 12> kClearAllCommand = {0x02, 0x30, 0x5E, 0x43, 0x7C, 0x5E,
-                                                      0x5E, 0x43, 0x7C, 0x6A, 0x7C, 0x5E};
 
 struct MonitorStep {
     const char* text;

@@ -12,15 +12,9 @@ bool IsCodeByte(uint8_t byte) {
     return (byte & kSmartCodeBit) != 0;
 }
 
-// The data bytes up to the first NUL.
-std::string RecordText(const uint8_t* data, int size) {
-    const uint8_t* end = std::find(data, data + size, uint8_t{0});
-    return std::string(data, end);
-}
-
 void ShowStatusBits(const uint8_t* record, DialogHost& host) {
     for (const SmartStatusBit& bit : kSmartStatusBitTable) {
-        host.CheckButton(bit.checkBoxId, (record[bit.dataByte] & bit.mask) != 0 ? 1 : 0);
+        host.CheckButton(bit.checkBoxId, SmartStatusBitSet(record, bit) ? 1 : 0);
     }
 }
 
@@ -30,7 +24,7 @@ void ShowRecord(const SmartRecord& record, const uint8_t* bytes, DialogHost& hos
             ShowStatusBits(bytes, host);
             break;
         case SmartRecordAction::Text:
-            host.SetItemText(record.controlId, RecordText(bytes + 1, record.length - 1));
+            host.SetItemText(record.controlId, SmartRecordText(bytes, record));
             break;
         case SmartRecordAction::Percent:
             host.SetProgressRange(record.controlId, kSmartPercentLower, kSmartPercentUpper);
@@ -47,6 +41,12 @@ void ShowRecord(const SmartRecord& record, const uint8_t* bytes, DialogHost& hos
 }
 
 }  // namespace
+
+std::string SmartRecordText(const uint8_t* record, const SmartRecord& kind) {
+    const uint8_t* data = record + 1;
+    const uint8_t* end = std::find(data, data + kind.length - 1, uint8_t{0});
+    return std::string(data, end);
+}
 
 int DecodeSmartRecord(const uint8_t* bytes, int available, DialogHost& host) {
     if (!IsCodeByte(bytes[0])) {

@@ -17,4 +17,9 @@ using StatusBytes = std::array<uint8_t, kStatusByteCount>;
 // fewer than three "|" before the CRC or when S + 8 would reach into it.
 std::optional<StatusBytes> ReadStatusBytes(const uint8_t* packet, int length);
 
+// Whether the condition of a row is set in the status bytes.
+inline bool StatusBitSet(const StatusBytes& status, const StatusBitRow& row) {
+    return (status[row.byteIndex] & row.mask) != 0;
+}
+
 }  // namespace kestrel

@@ -25,7 +25,7 @@ void ReportCrcError(const PacketScan& scan, StatusLog& log) {
 void ShowStatusBits(const StatusBytes& status, DialogHost& host, StatusLog& log,
                     int& printerInError) {
     for (const StatusBitRow& row : kStatusBitTable) {
-        const bool set = (status[row.byteIndex] & row.mask) != 0;
+        const bool set = StatusBitSet(status, row);
         host.CheckButton(row.checkBoxId, set ? 1 : 0);
         if (!set) {
             continue;

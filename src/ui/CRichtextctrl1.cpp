@@ -265,6 +265,18 @@ void CRichtextctrl1::SelectAll() {
     viewport()->update();
 }
 
+void CRichtextctrl1::SelectRange(size_t begin, size_t end) {
+    SetFollowing(false);
+    const size_t size = m_content.text.size();
+    m_anchor = std::min(begin, size);
+    m_caret = std::min(std::max(begin, end), size);
+    {
+        ScrollingItself guard(m_scrollingItself);
+        EnsureVisible(m_anchor);
+    }
+    viewport()->update();
+}
+
 void CRichtextctrl1::CopySelection() const {
     if (SelectionBegin() < SelectionEnd()) {
         QGuiApplication::clipboard()->setText(Cp1252ToQString(SelectedText()));

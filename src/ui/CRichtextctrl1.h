@@ -50,6 +50,8 @@ class CRichtextctrl1 : public QAbstractScrollArea, public CommLogPane {
 
     std::string SelectedText() const;
     void SelectAll();
+    // Selects text offsets [begin, end) and shows them; the view holds there, as when reading back.
+    void SelectRange(size_t begin, size_t end);
     void CopySelection() const;
 
     // Following new records at the end, or holding still while the operator reads back.

@@ -213,6 +213,9 @@ void QtDialogHost::ShowContextMenu(const QPoint& globalPosition) {
             actions.emplace_back(action, entry);
         }
     }
+    for (const MenuExtension& extend : m_menuExtensions) {
+        extend(menu);
+    }
     const QAction* chosen = menu.exec(globalPosition);
     for (const auto& [action, entry] : actions) {
         if (action == chosen) {

@@ -19,6 +19,7 @@
 #include "ui/DialogUnits.h"
 
 class QEventLoop;
+class QMenu;
 class QPainter;
 class QTimer;
 
@@ -121,6 +122,11 @@ class QtDialogHost : public QDialog, public DialogHost {
     const std::vector<MenuEntry>& MenuEntries() const { return m_menu; }
     // Runs a context menu entry as if chosen.
     void ChooseMenuEntry(const MenuEntry& entry);
+    // Panels of the window-system layer add their own items after the logic's.
+    using MenuExtension = std::function<void(QMenu&)>;
+    void AddMenuExtension(MenuExtension extension) {
+        m_menuExtensions.push_back(std::move(extension));
+    }
 
     void SetWindowState(WindowState state) override;
     bool IsMinimized() const override;
@@ -154,6 +160,7 @@ class QtDialogHost : public QDialog, public DialogHost {
     ConsoleResizeLayout* m_resizeLayout = nullptr;
     std::map<int, std::unique_ptr<QTimer>> m_timers;
     std::vector<MenuEntry> m_menu;
+    std::vector<MenuExtension> m_menuExtensions;
     QImage m_previewPicture;
     QImage m_bottomPicture;
     QPainter* m_painter = nullptr;  // set only while the logic paints

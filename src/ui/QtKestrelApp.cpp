@@ -5,6 +5,7 @@
 #include "platform/ProcessPriority.h"
 #include "ui/ModemLinePanel.h"
 #include "ui/QtDialogHost.h"
+#include "ui/SessionPackets.h"
 #include "ui/TerminationSignalNotifier.h"
 
 namespace kestrel {
@@ -19,6 +20,7 @@ void QtKestrelApp::RunConsole() {
                       [this](const std::string& text) { WriteAppLog(text); });
     ModemLinePanel modemLines(host);
     host.SetNeverShown(m_silentOption != 0);
+    SessionPackets packets(*this, host);
     {
         CKestrelDlg console(*this, SystemProcessPriority());
         m_console = &console;

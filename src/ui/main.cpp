@@ -11,6 +11,7 @@
 #include "console/DesktopStart.h"
 #include "platform/TerminationSignals.h"
 #include "ui/DisplayChoice.h"
+#include "ui/PlaybackWindow.h"
 #include "ui/QtKestrelApp.h"
 #include "ui/SerialSettingsDialog.h"
 #include "ui/TerminationSignalNotifier.h"
@@ -34,14 +35,21 @@ int main(int argc, char** argv) {
         case kestrel::DisplayChoice::Display:
             break;
     }
-    // Kestrel.log and the demo tickets are found in the current directory, so this comes
-    // before the application object writes its banner.
-    const std::string folderProblem = kestrel::ChooseWorkingFolder(args);
-    if (!folderProblem.empty()) {
-        std::fprintf(stderr, "kestrel: %s\n", folderProblem.c_str());
+    // Playback works where it was started: the recording may be named relative to it.
+    const std::optional<std::string> recording = kestrel::ReplayRequest(args);
+    if (!recording) {
+        // Kestrel.log and the demo tickets are found in the current directory, so this comes
+        // before the application object writes its banner.
+        const std::string folderProblem = kestrel::ChooseWorkingFolder(args);
+        if (!folderProblem.empty()) {
+            std::fprintf(stderr, "kestrel: %s\n", folderProblem.c_str());
+        }
     }
     QApplication application(argc, argv);
     kestrel::TerminationSignalNotifier signalNotifier;
+    if (recording) {
+        return kestrel::RunPlayback(*recording, signalNotifier);
+    }
     // The command-line parse in the application object's constructor may already need it.
     kestrel::SerialSettingsDialog serialSettings;
     kestrel::PortEnvironment portEnvironment;

@@ -20,6 +20,7 @@ inline ChildProcess::Options KestrelProgramOptions(const ScratchFolder& folder,
     options.environment = {
         {"KESTREL_SETTINGS", folder.File("settings.reg")},
         {"XDG_DATA_HOME", folder.File("data")},
+        {"XDG_STATE_HOME", folder.File("state")},  // session recordings
         {"DISPLAY", std::nullopt},
         {"WAYLAND_DISPLAY", std::nullopt},
         {"QT_QPA_PLATFORM", std::nullopt},
