@@ -81,6 +81,7 @@ bool CKestrelDlg::OnInitDialog() {
     m_app.m_commLogPane = Host().LogPane();
     Host().AppendSystemMenuItem(0, "");
     Host().AppendSystemMenuItem(kIdmAboutBox, kAboutMenuText);
+    LoadReconnectChoice();
     m_status.Clear();
     Host().SetTimer(TIMER_STATUS_READ, kStatusReadPeriodMs);
     Host().SetTimer(TIMER_LOG_REFRESH, kLogRefreshPeriodMs);
@@ -168,6 +169,9 @@ void CKestrelDlg::OnCommand(int id, int notification) {
         case ID_SENDBINARYFILE:
             OnSendBinaryFile();
             return;
+        case ID_RECONNECTAUTOMATICALLY:
+            OnReconnectChoice();
+            return;
         case IDC_SENDCOMMAND:
             OnSendCommand();
             return;
@@ -216,6 +220,9 @@ void CKestrelDlg::OnCommand(int id, int notification) {
         default:
             break;
     }
+    if (m_modemLines.OnToggle(Host(), m_app.m_ioComm, id)) {
+        return;
+    }
     if (id == IDC_DEMOLIST && notification == kLbnSelChange) {
         OnDemoSelectionChange();
     } else if (id == IDC_CMDCOMBO && notification == kCbnKillFocus) {
@@ -232,6 +239,10 @@ void CKestrelDlg::ShowPortIdentity() {
 }
 
 void CKestrelDlg::OnCommButton() {
+    if (m_waitingForPort) {
+        StopWaitingForPort();
+        return;
+    }
     PortDialog portDialog(m_app);
     ShowPortIdentity();
     if (m_portOpen) {

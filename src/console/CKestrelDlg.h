@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "console/CommandHistory.h"
+#include "console/ModemLines.h"
 #include "platform/DialogEvents.h"
 #include "platform/ProcessPriority.h"
 #include "status/StatusDecoder.h"
@@ -54,7 +55,8 @@ class CKestrelDlg : public DialogEvents, private StatusLog {
     void OnCancel() override;
     bool OnSysCommand(unsigned commandId) override;
 
-    // The COMM button: opens the port through the port dialog, or closes it.
+    // The COMM button: opens the port through the port dialog, or closes it; while a lost port
+    // is waited for, it stops the wait.
     void OnCommButton();
     // The connection to the printer is gone: a poll that could not be sent, a device that went
     // away, a printer that stopped taking bytes. Closes the port and tells the operator; the
@@ -107,6 +109,11 @@ class CKestrelDlg : public DialogEvents, private StatusLog {
     void StartMonitor();
     void MonitorTick();
 
+    // Reconnecting (console/ConsoleReconnect.cpp): the context menu's choice, and the tick that
+    // tries a lost port again.
+    void OnReconnectChoice();
+    void ReconnectTick();
+
     // Ways out, help and the command-line job.
     void OnExitButton();
     void OnHelpButton();
@@ -144,6 +151,9 @@ class CKestrelDlg : public DialogEvents, private StatusLog {
     long m_bytesHandedOver = 0;
     // The command-line job ended the run: the console's values are not written.
     bool m_skipSettingsSave = false;
+    // "Reconnect automatically" is on; a lost port is being waited for.
+    bool m_reconnectChosen = false;
+    bool m_waitingForPort = false;
 
   private:
     // StatusLog, for the decoder.
@@ -157,6 +167,12 @@ class CKestrelDlg : public DialogEvents, private StatusLog {
     // After a send or a read: when the port layer gave the connection up, OnConnectionLost
     // (outside the job, which reports it at its end). True when the connection was lost.
     bool NoticeLostConnection();
+    // Reads the reconnect choice and puts it into the context menu.
+    void LoadReconnectChoice();
+    // With the reconnect choice on (and no job running), starts waiting for the port that was
+    // just lost; false when the loss is to be reported as the system reports it.
+    bool WaitForLostPort();
+    void StopWaitingForPort();
     // Sets the port identity line from m_portName.
     void ShowPortIdentity();
     // Shows or hides (and for Debug enables or disables) a group of controls.
@@ -199,6 +215,10 @@ class CKestrelDlg : public DialogEvents, private StatusLog {
     bool m_jobStarted = false;
     // The result a way out asked for while a send was going on (0: none).
     int m_pendingEndResult = 0;
+    // The last reason a wait for the port was given, shown and logged once each.
+    std::string m_waitReason;
+    // The modem lines panel of Debug Mode.
+    ModemLines m_modemLines;
 };
 
 }  // namespace kestrel

@@ -31,6 +31,9 @@ long CKestrelDlg::OpenSelectedPortShowingWait() {
 void CKestrelDlg::OnConnectionLost() {
     m_portOpen = false;
     m_app.m_ioComm.Close();
+    if (WaitForLostPort()) {
+        return;
+    }
     Host().MessageBox(m_app.ReportPortFailure(kLostConnectionText), kErrorCaption, kMbOk);
     Host().SetButtonImages(IDC_COMM, kCommOpenImages);
 }

@@ -123,6 +123,7 @@ void CKestrelDlg::OnDebugMode() {
     Host().RedrawWindow(show);
     ShowGroup(kDebugGroup.data(), kDebugGroup.size(), show, true);
     Host().ShowMenuItem(ID_SENDBINARYFILE, kSendBinaryMenuText, show);
+    m_modemLines.Show(Host(), show);
 }
 
 void CKestrelDlg::OnReset() {

@@ -11,6 +11,10 @@ inline constexpr const char* kSendBinaryMenuText = "Send Binary File...";
 inline constexpr const char* kPortIdentityFormat = "Port identity is: %s";
 // The port identity line while a TCP/IP connection is waited for.
 inline constexpr const char* kConnectingFormat = "Connecting to %s ...";
+// Ours: reconnecting to a lost port.
+inline constexpr const char* kReconnectMenuText = "Reconnect automatically";
+inline constexpr const char* kWaitingForPortFormat = "Waiting for %s to come back ...";
+inline constexpr const char* kPortBackFormat = "Port identity is: %s (back at %s)";
 inline constexpr const char* kCannotCommunicateText =
     "Cannot communicate with the printer.  Please check printer connection.";
 inline constexpr const char* kLostConnectionText = "Lost connection to printer";

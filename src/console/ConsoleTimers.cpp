@@ -53,6 +53,9 @@ void CKestrelDlg::OnTimer(int id) {
         case TIMER_LOG_REFRESH:
             m_logRefreshPending = 1;
             return;
+        case TIMER_RECONNECT:
+            ReconnectTick();
+            return;
         default:
             ReadTick();
             return;
@@ -60,6 +63,7 @@ void CKestrelDlg::OnTimer(int id) {
 }
 
 void CKestrelDlg::ReadTick() {
+    m_modemLines.Refresh(Host(), m_app.m_ioComm, m_portOpen);
     if (!m_portOpen) {
         Host().SetTimer(TIMER_STATUS_READ, kStatusReadPeriodMs);
         return;

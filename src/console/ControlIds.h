@@ -73,6 +73,8 @@ inline constexpr int IDC_DISABLESEQUENCE = 1100;
 
 // Console: the command without a control.
 inline constexpr int ID_SENDBINARYFILE = 1103;
+// Ours: the context menu's "Reconnect automatically".
+inline constexpr int ID_RECONNECTAUTOMATICALLY = 1120;
 
 // Port selection dialog (1033).
 inline constexpr int IDC_PORTCOMBO = 1088;

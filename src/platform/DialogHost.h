@@ -130,6 +130,8 @@ class DialogHost {
     // system commands (16 and up to 0xFFF0) come as OnSysCommand.
     virtual void AppendSystemMenuItem(unsigned commandId, const std::string& text) = 0;
     virtual void ShowMenuItem(int commandId, const std::string& text, bool shown) = 0;
+    // Shows a check mark at a context menu entry of ShowMenuItem, or takes it away.
+    virtual void CheckMenuItem(int commandId, bool checked) = 0;
 
     virtual void SetWindowState(WindowState state) = 0;
     virtual bool IsMinimized() const = 0;

@@ -15,6 +15,7 @@
 #include "platform/SettingsKey.h"
 #include "port/OutputStallWatch.h"
 #include "port/PortEnvironment.h"
+#include "port/PortLimits.h"
 
 namespace kestrel {
 
@@ -89,6 +90,11 @@ class IOComm {
     int SetBreak();
     int ClearBreak();
     int IsReady();
+    // The modem lines of an open serial port (port/ModemControl.cpp): all of them as TIOCM_*
+    // bits, and DTR or RTS raised or dropped at once. 0 (errno set) for any other port, and
+    // where the port has no modem lines (a pseudo-terminal).
+    int GetModemLines(int* lines);
+    int SetModemLine(int line, bool raised);
 
     // The port layer gave the connection up: the device has gone, the printer dropped the
     // connection, or it took nothing for m_stallLimitMs while bytes waited. Until the next
@@ -118,6 +124,8 @@ class IOComm {
     // How long the printer may take nothing before the connection counts as lost; the
     // settings key's "PrinterStallTimeout" (ms) changes it.
     uint32_t m_stallLimitMs = kDefaultStallLimitMs;
+    // How long a TCP/IP open waits for the printer to accept.
+    uint32_t m_connectLimitMs = kDefaultConnectLimitMs;
     int m_settingsLoaded = 0;
     OsVersionInfo m_osVersion;
 

@@ -53,8 +53,12 @@ int TcpBackend::ReadRaw(uint8_t* buffer, int size, uint32_t* count) {
     }
     const ssize_t received =
         m_port.Sys().Recv(m_port.m_socket, buffer, static_cast<size_t>(size), kIoFlags);
-    if (received <= 0) {
-        return 0;  // failed, or the peer closed the connection
+    if (received == 0 && size > 0) {
+        errno = ECONNRESET;  // readable with nothing to read: the printer closed its end
+        return 0;
+    }
+    if (received < 0) {
+        return 0;
     }
     *count = static_cast<uint32_t>(received);
     return 1;

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <cstdint>
 #include <functional>
 
 #include "platform/NumberText.h"
@@ -23,9 +24,6 @@ namespace kestrel {
 
 namespace {
 
-// A printer that does not accept within this time is taken as absent, so a listener that never
-// accepts cannot hold the console for the kernel's two minutes of connection attempts.
-constexpr int kConnectLimitMs = 5000;
 // How often a caller waiting for a connection is told it still waits.
 constexpr int kConnectProgressMs = 50;
 
@@ -51,9 +49,9 @@ bool HostAddress(const std::string& host, in_addr* address) {
     return true;
 }
 
-// Connects the non-blocking socket within kConnectLimitMs; 0 or the error code. `waiting`,
+// Connects the non-blocking socket within `limitMs`; 0 or the error code. `waiting`,
 // when given, is called before the wait and about every kConnectProgressMs during it.
-int ConnectWithinLimit(SystemCalls& sys, int fd, const sockaddr_in& peer,
+int ConnectWithinLimit(SystemCalls& sys, int fd, const sockaddr_in& peer, int limitMs,
                        const std::function<void()>& waiting) {
     if (sys.Connect(fd, reinterpret_cast<const sockaddr*>(&peer), sizeof peer) == 0) {
         return 0;
@@ -69,10 +67,10 @@ int ConnectWithinLimit(SystemCalls& sys, int fd, const sockaddr_in& peer,
         const auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(
                                  std::chrono::steady_clock::now() - start)
                                  .count();
-        if (elapsed >= kConnectLimitMs) {
+        if (elapsed >= limitMs) {
             return ETIMEDOUT;
         }
-        const int left = kConnectLimitMs - static_cast<int>(elapsed);
+        const int left = limitMs - static_cast<int>(elapsed);
         short revents = 0;
         const int ready = WaitForDescriptor(
             sys, fd, POLLOUT, waiting ? std::min(left, kConnectProgressMs) : left, &revents);
@@ -123,7 +121,8 @@ long IOComm::OpenTcp() {
     if (m_onConnectWait) {
         waiting = [this, &address] { m_onConnectWait(address); };
     }
-    const int error = ConnectWithinLimit(sys, fd, m_peer, waiting);
+    const int limitMs = static_cast<int>(std::min<uint32_t>(m_connectLimitMs, INT32_MAX));
+    const int error = ConnectWithinLimit(sys, fd, m_peer, limitMs, waiting);
     if (error != 0) {
         sys.Close(fd);
         m_socket = kInvalidSocket;
@@ -132,7 +131,9 @@ long IOComm::OpenTcp() {
             m_lastError += " (" + address + " refused the connection)";
         } else if (error == ETIMEDOUT) {
             m_lastError += " (" + address + " did not accept the connection within " +
-                           std::to_string(kConnectLimitMs / 1000) + " seconds)";
+                           (limitMs >= 1000 && limitMs % 1000 == 0
+                                ? std::to_string(limitMs / 1000) + " seconds)"
+                                : std::to_string(limitMs) + " ms)");
         }
         return 0;
     }

@@ -207,7 +207,10 @@ void QtDialogHost::ShowContextMenu(const QPoint& globalPosition) {
         if (entry.text.empty()) {
             menu.addSeparator();
         } else {
-            actions.emplace_back(menu.addAction(Cp1252ToQString(entry.text)), entry);
+            QAction* action = menu.addAction(Cp1252ToQString(entry.text));
+            action->setCheckable(entry.checked >= 0);
+            action->setChecked(entry.checked > 0);
+            actions.emplace_back(action, entry);
         }
     }
     for (const MenuExtension& extend : m_menuExtensions) {
@@ -251,6 +254,21 @@ void QtDialogHost::ShowMenuItem(int commandId, const std::string& text, bool sho
     }
     if (shown) {
         m_menu.push_back(MenuEntry{id, text, false});
+    }
+}
+
+void QtDialogHost::CheckMenuItem(int commandId, bool checked) {
+    for (MenuEntry& entry : m_menu) {
+        if (!entry.system && entry.commandId == static_cast<unsigned>(commandId)) {
+            entry.checked = checked ? 1 : 0;
+        }
+    }
+}
+
+void QtDialogHost::AddPanelControl(int id, QWidget* widget) {
+    m_controls[id] = widget;
+    if (auto* button = qobject_cast<QAbstractButton*>(widget)) {
+        connect(button, &QAbstractButton::clicked, this, [this, id] { Notify(id, kBnClicked); });
     }
 }
 

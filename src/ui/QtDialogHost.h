@@ -108,12 +108,17 @@ class QtDialogHost : public QDialog, public DialogHost {
 
     void AppendSystemMenuItem(unsigned commandId, const std::string& text) override;
     void ShowMenuItem(int commandId, const std::string& text, bool shown) override;
+    void CheckMenuItem(int commandId, bool checked) override;
     // The context menu's entries as (command, text, from the system menu) in order.
     struct MenuEntry {
         unsigned commandId;
         std::string text;
         bool system;
+        int checked = -1;  // -1: no check mark; else whether it is checked
     };
+    // A control of a panel of ours outside the template, addressed by `id` as the template's
+    // are; a button's clicks come to the logic as its commands.
+    void AddPanelControl(int id, QWidget* widget);
     const std::vector<MenuEntry>& MenuEntries() const { return m_menu; }
     // Runs a context menu entry as if chosen.
     void ChooseMenuEntry(const MenuEntry& entry);

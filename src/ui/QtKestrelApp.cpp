@@ -3,6 +3,7 @@
 #include "console/CKestrelDlg.h"
 #include "console/DialogTemplates.h"
 #include "platform/ProcessPriority.h"
+#include "ui/ModemLinePanel.h"
 #include "ui/QtDialogHost.h"
 #include "ui/SessionPackets.h"
 #include "ui/TerminationSignalNotifier.h"
@@ -17,6 +18,7 @@ QtKestrelApp::QtKestrelApp(std::vector<std::string> args, PortEnvironment portEn
 void QtKestrelApp::RunConsole() {
     QtDialogHost host(ConsoleTemplate(), nullptr,
                       [this](const std::string& text) { WriteAppLog(text); });
+    ModemLinePanel modemLines(host);
     host.SetNeverShown(m_silentOption != 0);
     SessionPackets packets(*this, host);
     {

@@ -201,12 +201,14 @@ TEST_F(CommandLineJobTest, ARefusedPortSendsNothingAndEndsWithOne) {
 
 // A printer that takes the connection and then reads nothing: the job waits while the printer
 // takes nothing for the stall limit (lowered here; the peer still drives it), then reports the
-// lost connection and the bytes that never left, and ends with 1.
+// lost connection and the bytes that never left, and ends with 1. Reconnecting, though chosen,
+// is not for the job: it never waits.
 TEST_F(CommandLineJobTest, APrinterThatStopsReadingFailsTheJobWithWhatWasNotSent) {
     uint16_t port = 0;
     const int listener = testing::ListenWithoutReading(&port);
     const std::string address = "127.0.0.1:" + std::to_string(port);
     ASSERT_TRUE(Settings()->SetDword("PrinterStallTimeout", 500));
+    ASSERT_TRUE(Settings()->SetDword("ReconnectAutomatically", 1));
     const std::string line = "<0x02><0x04>" + std::string(240, 'A');
     const int lines = 40;
     const long total = lines * static_cast<long>(EncodeCommandBytes(line).size() + 3);
@@ -220,7 +222,10 @@ TEST_F(CommandLineJobTest, APrinterThatStopsReadingFailsTheJobWithWhatWasNotSent
     Tick();
     EXPECT_EQ(m_app->m_jobExitCode, 1);
     EXPECT_TRUE(m_host.m_messages.empty());
+    EXPECT_TRUE(m_dlg->m_reconnectChosen);
+    EXPECT_FALSE(m_host.IsTimerArmed(TIMER_RECONNECT));
     const std::string log = ReadFileBytes(m_folder.File("Kestrel.log"));
+    EXPECT_EQ(log.find("Waiting for"), std::string::npos);
     EXPECT_NE(log.find("Lost connection to printer (port " + address + ")"), std::string::npos)
         << log;
     EXPECT_NE(log.find("IOComm::Output() failed, GetLastError() returned: 110 (the printer took "

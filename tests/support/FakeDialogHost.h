@@ -223,6 +223,7 @@ class FakeDialogHost : public DialogHost {
     void ShowMenuItem(int commandId, const std::string& text, bool shown) override {
         m_menuItems[commandId] = shown ? text : std::string();
     }
+    void CheckMenuItem(int commandId, bool checked) override { m_menuChecks[commandId] = checked; }
 
     void SetWindowState(WindowState state) override { m_windowStates.push_back(state); }
     bool IsMinimized() const override {
@@ -275,6 +276,7 @@ class FakeDialogHost : public DialogHost {
     std::function<void()> m_onDispatch;
     std::vector<std::pair<unsigned, std::string>> m_systemMenu;
     std::map<int, std::string> m_menuItems;
+    std::map<int, bool> m_menuChecks;
     std::vector<WindowState> m_windowStates;
     std::optional<int> m_endResult;
     int m_endCalls = 0;

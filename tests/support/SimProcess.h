@@ -24,11 +24,13 @@ namespace kestrel::testing {
 
 class SimProcess {
   public:
-    // Starts the simulator on a free loopback port, recording into `recordPath` when one is
-    // given, with a pseudo-terminal linked at `ptyLink` when one is given.
+    // Starts the simulator on a free loopback port (or at `tcpAddress`), recording into
+    // `recordPath` when one is given, with a pseudo-terminal linked at `ptyLink` when one is
+    // given.
     explicit SimProcess(const std::string& program, const std::string& recordPath = "",
-                        const std::string& ptyLink = "")
-        : m_process(program, Arguments(recordPath, ptyLink)) {
+                        const std::string& ptyLink = "",
+                        const std::string& tcpAddress = "127.0.0.1:0")
+        : m_process(program, Arguments(recordPath, ptyLink, tcpAddress)) {
         // The first lines say where it listens: "tcp ADDRESS", "pty LINK -> DEVICE", "control".
         while (const auto line = m_process.ReadLine(std::chrono::milliseconds(5000))) {
             if (line->rfind("tcp ", 0) == 0) {
@@ -83,9 +85,10 @@ class SimProcess {
     }
 
     static ChildProcess::Options Arguments(const std::string& recordPath,
-                                           const std::string& ptyLink) {
+                                           const std::string& ptyLink,
+                                           const std::string& tcpAddress) {
         ChildProcess::Options options;
-        options.args = {"--tcp", "127.0.0.1:0"};
+        options.args = {"--tcp", tcpAddress};
         if (!recordPath.empty()) {
             options.args.push_back("--record");
             options.args.push_back(recordPath);

@@ -5,6 +5,7 @@
 // into it or shows through; each group's title sits on its frame line, clear of everything; and
 // every caption fits its control. With KESTREL_SCREENSHOT_DIR set, each layout is saved as a PNG.
 #include <gtest/gtest.h>
+#include <sys/ioctl.h>
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -27,11 +28,16 @@
 #include "console/ConsoleTexts.h"
 #include "console/ControlIds.h"
 #include "console/DialogTemplates.h"
+#include "console/ModemLines.h"
 #include "console/TicketTexts.h"
+#include "console/TimerIds.h"
+#include "port/PortTestSupport.h"
 #include "support/ConsoleDoubles.h"
 #include "support/FakeClock.h"
+#include "support/PseudoTerminal.h"
 #include "support/ScratchFolder.h"
 #include "ui/GroupBoxFrame.h"
+#include "ui/ModemLinePanel.h"
 #include "ui/QtDialogHost.h"
 
 namespace kestrel {
@@ -74,9 +80,11 @@ class ConsoleWindowTest : public ::testing::Test {
     }
 
     // Runs the console with the ventrix option and calls `inside` within its modal loop.
-    void RunConsole(const std::function<void(QtDialogHost&, CKestrelDlg&)>& inside) {
-        CKestrelApp app({"ventrix"}, m_clock);
+    void RunConsole(const std::function<void(QtDialogHost&, CKestrelDlg&)>& inside,
+                    PortEnvironment environment = {}) {
+        CKestrelApp app({"ventrix"}, m_clock, std::move(environment));
         QtDialogHost host(ConsoleTemplate());
+        ModemLinePanel modemLines(host);  // it must stand clear of everything too
         testing::UnchangedPriority priority;
         CKestrelDlg console(app, priority);
         QTimer::singleShot(0, &host, [&] {
@@ -90,6 +98,16 @@ class ConsoleWindowTest : public ::testing::Test {
     testing::FakeClock m_clock;
     std::string m_previousDataHome;
 };
+
+// The window as it is painted now, saved as NAME.png when screenshots are asked for.
+QImage Shot(QtDialogHost& host, const std::string& name) {
+    QApplication::processEvents();
+    const QImage window = host.grab().toImage().convertToFormat(QImage::Format_RGB32);
+    if (const char* folder = std::getenv("KESTREL_SCREENSHOT_DIR")) {
+        window.save(QString::fromLocal8Bit(folder) + "/" + QString::fromStdString(name) + ".png");
+    }
+    return window;
+}
 
 // Clicks a check box as the operator does: it toggles, then its command arrives.
 void Click(QtDialogHost& host, int id) {
@@ -214,7 +232,7 @@ TEST_P(ConsoleLayout, ControlsPaintOnlyWhereTheTemplatePutsThemAndCaptionsFit) {
             shown.push_back({&control, widget, rect, InkBox(widget)});
         }
 
-        const QImage window = host.grab().toImage().convertToFormat(QImage::Format_RGB32);
+        const QImage window = Shot(host, std::string("console-") + layout.name);
         for (const Shown& item : shown) {
             const char* caption = item.control->caption;
             if (!IsDecoration(*item.control)) {
@@ -253,9 +271,6 @@ TEST_P(ConsoleLayout, ControlsPaintOnlyWhereTheTemplatePutsThemAndCaptionsFit) {
                     << "caption of " << item.control->id << ": " << text.toStdString();
             }
         }
-        if (const char* folder = std::getenv("KESTREL_SCREENSHOT_DIR")) {
-            window.save(QString::fromLocal8Bit(folder) + "/console-" + layout.name + ".png");
-        }
     });
 }
 
@@ -282,6 +297,55 @@ INSTANTIATE_TEST_SUITE_P(
                {IDC_VENTRIXGROUP, IDC_COMMLOG, IDC_DISABLESEQUENCE},
                {IDC_SMARTGROUP}}),
     [](const auto& param) { return std::string(param.param.name); });
+
+// The lamps light as the lines a USB adapter reports through the system-call seam (a terminal
+// has none), a click on DTR reaches the port, the menu's reconnect choice carries its check mark,
+// and the terminal going away is waited for. Both states are saved when screenshots are asked for.
+TEST_F(ConsoleWindowTest, ModemLinesLightAndALostPortIsWaitedFor) {
+    auto pty = std::make_unique<testing::PseudoTerminal>();
+    ASSERT_TRUE(testing::MapPortName(SettingsKey::DefaultPath(), "COM5", pty->SlavePath()));
+    ASSERT_TRUE(testing::MapPortName(SettingsKey::DefaultPath(), "PortName", "COM5"));
+    testing::ScriptedSystemCalls sys;
+    sys.onIoctl = [&](int, unsigned long request, void* lines) -> std::optional<int> {
+        if (request != TIOCMGET) {
+            return std::nullopt;
+        }
+        *static_cast<int*>(lines) = TIOCM_CTS | TIOCM_DTR;
+        return 0;
+    };
+    RunConsole(
+        [&](QtDialogHost& host, CKestrelDlg& console) {
+            host.show();
+            Click(host, IDC_DEBUGMODE);
+            console.OnCommButton();
+            console.OnTimer(TIMER_STATUS_READ);
+            QImage shot = Shot(host, "modem-lines");
+            const auto green = [&](int id) {
+                const QWidget* lamp = host.Control(id);
+                const QColor colour = shot.pixelColor(
+                    lamp->mapTo(&host, QPoint(lamp->height() / 2, lamp->height() / 2)));
+                return colour.green() - (colour.red() + colour.blue()) / 2;
+            };
+            EXPECT_GT(green(IDC_LINECTS), 60);
+            EXPECT_LT(green(IDC_LINEDSR), 20);
+            Click(host, IDC_LINEDTR);
+            EXPECT_EQ(sys.CountIoctls(TIOCMBIC), 1u);
+
+            const auto reconnect = std::find_if(
+                host.MenuEntries().begin(), host.MenuEntries().end(),
+                [](const auto& entry) { return entry.commandId == ID_RECONNECTAUTOMATICALLY; });
+            ASSERT_NE(reconnect, host.MenuEntries().end());
+            host.ChooseMenuEntry(*reconnect);
+            EXPECT_EQ(reconnect->checked, 1);
+            pty.reset();
+            console.OnTimer(TIMER_STATUS_READ);
+            console.OnTimer(TIMER_RECONNECT);
+            console.OnTimer(TIMER_STATUS_READ);
+            EXPECT_EQ(host.GetItemText(IDC_INFOLINE1), "Waiting for COM5 to come back ...");
+            Shot(host, "reconnect-waiting");
+        },
+        PortEnvironment{.sys = &sys});
+}
 
 TEST_F(ConsoleWindowTest, DemoTitlesFromUtf8FileNamesAreShownAsTheSystemSpellsThem) {
     RunConsole([&](QtDialogHost& host, CKestrelDlg&) {
