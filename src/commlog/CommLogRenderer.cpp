@@ -129,13 +129,17 @@ class Block {
         m_end[kTimeRow] = out + kTimeCellBytes;
         m_width += kHexCellWidth;
 
+        // In the hexadecimal form every piece of a row is in the row's colour and each cell
+        // ends plain, so the bold digits always open a piece and the plain text after them
+        // continues one.
         const char digits[] = {kUpperHexDigits[value >> 4], kUpperHexDigits[value & 0xF]};
-        m_styled[own].Append(std::string_view(digits, 2), Bold(own));
-        m_styled[own].Append(kHexOtherDots.substr(0, 2), Plain(own));
+        m_styled[own].AppendNewPiece(std::string_view(digits, 2), Bold(own));
+        m_styled[own].AppendNewPiece(kHexOtherDots.substr(0, 2), Plain(own));
         m_styled[own].EndIn(Plain(own));
-        m_styled[other].Append(kHexOtherDots, Plain(other));
+        m_styled[other].AppendToLastPiece(kHexOtherDots, Plain(other));
         m_styled[other].EndIn(Plain(other));
-        m_styled[kTimeRow].Append(std::string_view(out + kColourCodeBytes, 4), Plain(kTimeRow));
+        m_styled[kTimeRow].AppendToLastPiece(std::string_view(out + kColourCodeBytes, 4),
+                                             Plain(kTimeRow));
         m_styled[kTimeRow].EndIn(Plain(kTimeRow));
     }
 

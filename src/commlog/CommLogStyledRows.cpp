@@ -1,44 +1,51 @@
 #include "commlog/CommLogStyledRows.h"
 
 #include <algorithm>
-#include <cstring>
 
 namespace kestrel {
 
-void StyledRow::AppendPiece(std::string_view text, RowStyle style, bool inForce) {
-    if (text.empty() || m_size + text.size() > kCapacity) {
-        return;  // a block never grows this wide; never write past the row
-    }
-    const bool continues = m_pieceCount > 0 && m_pieces[m_pieceCount - 1].inForce == inForce &&
-                           (inForce || m_pieces[m_pieceCount - 1].style == style);
-    if (!continues) {
-        m_pieces[m_pieceCount++] = Piece{static_cast<uint16_t>(m_size), style, inForce};
-    }
-    std::memcpy(m_text + m_size, text.data(), text.size());
-    m_size += text.size();
-}
-
 void StyledRowWriter::WriteRow(const StyledRow& row) {
+    // The runs first, at most one for each piece, then the row's text in one copy. The styles
+    // are followed in locals: a style stored field by field and read back whole waits for the
+    // stores every time.
+    const size_t base = m_out.text.size();
+    std::vector<StyleRun>& runs = m_out.runs;
+    size_t count = runs.size();
+    bool haveLast = count > 0;
+    RowStyle last = haveLast ? RowStyle{runs[count - 1].colour, runs[count - 1].bold} : RowStyle{};
+    runs.resize(count + row.m_pieceCount);
+    RowStyle style = m_style;
     for (size_t i = 0; i < row.m_pieceCount; ++i) {
         const StyledRow::Piece& piece = row.m_pieces[i];
-        const size_t end = i + 1 < row.m_pieceCount ? row.m_pieces[i + 1].start : row.m_size;
         if (!piece.inForce) {
-            m_style = piece.style;
+            style = piece.style;
         }
-        WriteText(std::string_view(row.m_text + piece.start, end - piece.start), m_style);
+        if (!haveLast || !(style == last)) {
+            runs[count++] =
+                StyleRun{static_cast<uint32_t>(base + piece.start), style.colour, style.bold};
+            last = style;
+            haveLast = true;
+        }
     }
+    runs.resize(count);
+    m_out.text.append(row.m_text, row.m_size);
     if (row.m_setsStyle) {
-        m_style = row.m_end;
+        style = row.m_end;
     }
-    WriteEmptyRow();
+    m_style = style;
+    WriteText(" ", style);
+    NewLine();
+}
+
+void StyledRowWriter::OpenRun(size_t start, RowStyle style) {
+    if (m_out.runs.empty() || m_out.runs.back().colour != style.colour ||
+        m_out.runs.back().bold != style.bold) {
+        m_out.runs.push_back(StyleRun{static_cast<uint32_t>(start), style.colour, style.bold});
+    }
 }
 
 void StyledRowWriter::WriteText(std::string_view text, RowStyle style) {
-    if (m_out.runs.empty() || m_out.runs.back().colour != style.colour ||
-        m_out.runs.back().bold != style.bold) {
-        m_out.runs.push_back(
-            StyleRun{static_cast<uint32_t>(m_out.text.size()), style.colour, style.bold});
-    }
+    OpenRun(m_out.text.size(), style);
     m_out.text.append(text);
 }
 

@@ -20,6 +20,7 @@
 #include "ui/LogFindBar.h"
 #include "ui/LogPaneNewRecordsBar.h"
 #include "ui/LogPanePainter.h"
+#include "ui/LogPaneScrollBar.h"
 
 namespace kestrel {
 namespace {
@@ -78,6 +79,12 @@ CRichtextctrl1::CRichtextctrl1(QWidget* parent) : QAbstractScrollArea(parent) {
     viewport()->setAutoFillBackground(false);
     // The pane paints every pixel of what it updates: nothing behind it is painted first.
     viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
+    setVerticalScrollBar(new LogPaneScrollBar(Qt::Vertical, this));
+    setHorizontalScrollBar(new LogPaneScrollBar(Qt::Horizontal, this));
+    // The vertical bar is always shown, so the growing log's range changes need no new layout
+    // of the area; each layout would also make every window up to the dialog work out again
+    // what covers what.
+    disconnect(verticalScrollBar(), SIGNAL(rangeChanged(int, int)), this, nullptr);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     UpdateScrollBars();
@@ -207,7 +214,9 @@ void CRichtextctrl1::scrollContentsBy(int dx, int dy) {
     // Whole lines move as pixels; only the lines that come into view are painted.
     if (dx == 0 && dy != 0 &&
         std::abs(dy) < ClampToInt(m_painter->VisibleLines(viewport()->height()))) {
-        viewport()->scroll(0, dy * m_painter->LineHeight());
+        // Only the viewport's pixels move: it has no children, and scrolling the widget itself
+        // would make every window up to the dialog work out again what covers what.
+        viewport()->scroll(0, dy * m_painter->LineHeight(), viewport()->rect());
     } else {
         viewport()->update();
     }

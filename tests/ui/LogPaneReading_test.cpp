@@ -3,10 +3,13 @@
 // pane. With KESTREL_SCREENSHOT_DIR set, both bars are saved there as PNGs to look at.
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
 #include <QDialog>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QScrollBar>
 #include <QTest>
 #include <QVBoxLayout>
@@ -147,6 +150,31 @@ TEST_F(LogPaneReadingTest, FindsBytesNextPreviousWrappingAndEscapeClosesOnlyTheB
     EXPECT_TRUE(m_dialog.isVisible());  // Escape closed the bar, not the window
     EXPECT_EQ(m_defaultClicks, 0);      // and Enter never reached the default button
     EXPECT_EQ(m_pane->Matches().Count(), 0u);
+}
+
+// Refreshes while following move what is on screen and paint only what changed, in the pane
+// and in its scroll bar; the window must then show what a paint of everything shows.
+TEST_F(LogPaneReadingTest, RefreshesLeaveOnScreenWhatAWholePaintShows) {
+    const auto onScreen = [this] {
+        QCoreApplication::processEvents();  // the pending paints and the flush
+        return m_dialog.screen()
+            ->grabWindow(m_dialog.winId())
+            .toImage()
+            .convertToFormat(QImage::Format_RGB32);
+    };
+    Add(3000);  // thousands of lines: most refreshes leave the slider where it is
+    onScreen();
+    for (const int records : {1, 5, 17, 40, 3, 64, 200, 9}) {
+        Add(records);
+        const QImage shown = onScreen();
+        const QImage whole = m_dialog.grab().toImage().convertToFormat(QImage::Format_RGB32);
+        ASSERT_EQ(shown.size(), whole.size());
+        const QRect pane(m_pane->mapTo(&m_dialog, QPoint(0, 0)), m_pane->size());
+        EXPECT_EQ(shown.copy(pane), whole.copy(pane)) << "after adding " << records;
+        if (const char* folder = std::getenv("KESTREL_SCREENSHOT_DIR")) {
+            shown.save(QString::fromLocal8Bit(folder) + "/logpane-after-refreshes.png");
+        }
+    }
 }
 
 }  // namespace
