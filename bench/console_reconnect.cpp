@@ -23,6 +23,7 @@
 #include <thread>
 
 #include "HarnessSupport.h"
+#include "TickGapProbe.h"
 #include "app/CKestrelApp.h"
 #include "console/CKestrelDlg.h"
 #include "console/ControlIds.h"
@@ -102,14 +103,9 @@ int main(int argc, char** argv) {
         testing::UnchangedPriority priority;
         CKestrelDlg console(app, priority);
         QElapsedTimer clock;
-        qint64 last = -1;
-        qint64 longest = 0;
+        bench::TickGapProbe gaps;
         QTimer probe;
-        QObject::connect(&probe, &QTimer::timeout, [&] {
-            const qint64 now = clock.elapsed();
-            longest = last >= 0 && now - last > longest ? now - last : longest;
-            last = now;
-        });
+        QObject::connect(&probe, &QTimer::timeout, [&] { gaps.Tick(); });
         double cpuAtStart = 0;
         QTimer::singleShot(kOpenAfterMs, [&] {
             console.OnCommand(ID_RECONNECTAUTOMATICALLY, 0);
@@ -134,7 +130,7 @@ int main(int argc, char** argv) {
             }
             std::printf("waiting_at_end %d cpu_seconds %.3f cpu_percent %.2f\n",
                         console.m_waitingForPort ? 1 : 0, cpu, 100.0 * cpu / wall);
-            std::printf("longest_tick_gap_ms %lld\n", static_cast<long long>(longest));
+            std::printf("longest_tick_gap_ms %lld\n", static_cast<long long>(gaps.Longest()));
             std::printf("last_reason %s\n", app.m_ioComm.m_lastError.c_str());
             host.EndDialog(kIdCancel);
         });

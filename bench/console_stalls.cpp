@@ -27,6 +27,7 @@
 #include <thread>
 
 #include "HarnessSupport.h"
+#include "TickGapProbe.h"
 #include "app/CKestrelApp.h"
 #include "console/CKestrelDlg.h"
 #include "console/ControlIds.h"
@@ -52,29 +53,6 @@ constexpr int kBurstPackets = 30;
 constexpr int kPaperJamBox = 1089;
 constexpr qint64 kMillisecondsPerSecond = 1000;
 
-// The longest gap between calls of Tick, and when it ended.
-class GapProbe {
-  public:
-    GapProbe() { m_clock.start(); }
-    void Tick() {
-        const qint64 now = m_clock.elapsed();
-        if (m_last >= 0 && now - m_last > m_longest) {
-            m_longest = now - m_last;
-            m_longestEndedMs = now;
-        }
-        m_last = now;
-    }
-    qint64 Longest() const { return m_longest; }
-    qint64 LongestEndedMs() const { return m_longestEndedMs; }
-    qint64 NowMs() const { return m_clock.elapsed(); }
-
-  private:
-    QElapsedTimer m_clock;
-    qint64 m_last = -1;
-    qint64 m_longest = 0;
-    qint64 m_longestEndedMs = 0;
-};
-
 // Counts the gaps between the window's paints while `active` is set.
 class PaintProbe : public QObject {
   public:
@@ -87,7 +65,7 @@ class PaintProbe : public QObject {
     }
     bool active = false;
     int count = 0;
-    GapProbe gaps;
+    bench::TickGapProbe gaps;
 };
 
 // A printer on loopback that sends a status packet every 100 ms, Paper Jam on every other one,
@@ -188,9 +166,9 @@ int main(int argc, char** argv) {
         testing::UnchangedPriority priority;
         CKestrelDlg console(app, priority);
         app.m_console = &console;
-        GapProbe probe;
+        bench::TickGapProbe probe;
         // From the fault to a second after the console closed the port.
-        GapProbe faultProbe;
+        bench::TickGapProbe faultProbe;
         const qint64 faultFromMs = faultCase == "vanished" ? kFaultAfterMs : kOpenAfterMs;
         PaintProbe paints;
         host.installEventFilter(&paints);
