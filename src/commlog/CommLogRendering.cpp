@@ -5,9 +5,8 @@ namespace kestrel {
 size_t CommLogFollower::Take(const CommLogRendering& rendering, std::string& document,
                              StyledText& content) {
     const StyledText& source = *rendering.content;
-    const bool continues = m_serial != 0 && rendering.previousSerial == m_serial;
+    const bool continues = Continues(rendering);
     m_serial = rendering.serial;
-    m_continued = continues;
     if (!continues) {
         document.assign(rendering.document);
         content = source;

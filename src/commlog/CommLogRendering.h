@@ -37,12 +37,13 @@ class CommLogFollower {
     // left as they were (0 when everything was replaced).
     size_t Take(const CommLogRendering& rendering, std::string& document, StyledText& content);
     void Forget() { m_serial = 0; }
-    // Whether the last rendering taken continued the one before.
-    bool Continued() const { return m_continued; }
+    // Whether `rendering` continues the one taken last, so Take copies only what changed.
+    bool Continues(const CommLogRendering& rendering) const {
+        return m_serial != 0 && rendering.previousSerial == m_serial;
+    }
 
   private:
     uint64_t m_serial = 0;
-    bool m_continued = false;
 };
 
 }  // namespace kestrel

@@ -79,7 +79,8 @@ CRichtextctrl1::CRichtextctrl1(QWidget* parent) : QAbstractScrollArea(parent) {
     viewport()->setAutoFillBackground(false);
     // The pane paints every pixel of what it updates: nothing behind it is painted first.
     viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
-    setVerticalScrollBar(new LogPaneScrollBar(Qt::Vertical, this));
+    m_verticalBar = new LogPaneScrollBar(Qt::Vertical, this);
+    setVerticalScrollBar(m_verticalBar);
     setHorizontalScrollBar(new LogPaneScrollBar(Qt::Horizontal, this));
     // The vertical bar is always shown, so the growing log's range changes need no new layout
     // of the area; each layout would also make every window up to the dialog work out again
@@ -110,15 +111,22 @@ CRichtextctrl1::CRichtextctrl1(QWidget* parent) : QAbstractScrollArea(parent) {
 CRichtextctrl1::~CRichtextctrl1() = default;
 
 void CRichtextctrl1::SetRendering(const CommLogRendering& rendering) {
-    const size_t keptLines = m_follower.Take(rendering, m_document, m_content);
+    // What the rendering changes is worked out before it replaces what the pane shows.
+    const bool continues = m_follower.Continues(rendering);
+    m_changes = continues ? CompareLines(m_content, *rendering.content, rendering.keptLines - 1)
+                          : StyledTextChanges::Everything();
+    m_follower.Take(rendering, m_document, m_content);
     m_documentIsRtf = true;
-    const bool continued = m_follower.Continued();
-    const int arrived = continued ? rendering.records - rendering.keptRecords : rendering.records;
+    const int arrived = continues ? rendering.records - rendering.keptRecords : rendering.records;
     {
         ScrollingItself guard(m_scrollingItself);
+        LogPaneScrollBar::Batch batch(*m_verticalBar);
         m_caret = std::min(m_caret, m_content.text.size());
         m_anchor = std::min(m_anchor, m_content.text.size());
         UpdateScrollBars();
+        if (m_following) {
+            m_verticalBar->setValue(m_verticalBar->maximum());
+        }
     }
     if (!m_following && arrived > 0) {
         m_newRecordsBelow += arrived;
@@ -129,8 +137,7 @@ void CRichtextctrl1::SetRendering(const CommLogRendering& rendering) {
     if (m_findBar->isVisible()) {
         RunSearch();
     }
-    m_changedFromLine = continued ? keptLines : 0;
-    RepaintFromLine(m_changedFromLine);
+    RepaintChanges();
 }
 
 void CRichtextctrl1::SetDocument(std::string_view rtf) {
@@ -153,24 +160,67 @@ void CRichtextctrl1::SetSelectionStart(long position) {
 }
 
 void CRichtextctrl1::PlaceCaret(size_t offset) {
-    const size_t before = m_content.LineAt(std::min({m_caret, m_anchor, m_content.text.size()}));
-    m_caret = std::min(offset, m_content.text.size());
+    const size_t size = m_content.text.size();
+    const size_t oldFirst = m_content.LineAt(std::min({m_caret, m_anchor, size}));
+    const size_t oldLast = m_content.LineAt(std::min(std::max(m_caret, m_anchor), size));
+    const bool hadSelection = m_caret != m_anchor;
+    m_caret = std::min(offset, size);
     m_anchor = m_caret;
     {
         ScrollingItself guard(m_scrollingItself);
         EnsureVisible(m_caret);
     }
-    // Lines moved by the scroll were copied as they were: the ones that changed are painted
-    // again where they are now, with the old and the new caret.
-    RepaintFromLine(std::min({before, m_content.LineAt(m_caret), m_changedFromLine}));
-    m_changedFromLine = SIZE_MAX;
+    // Lines moved by a scroll were copied as they were: what the last rendering changed is
+    // painted where it is now, and the lines the caret and a cleared selection left.
+    const size_t caretLine = m_content.LineAt(m_caret);
+    if (hadSelection) {
+        RepaintLines(oldFirst, oldLast);
+    } else if (hasFocus()) {
+        RepaintLines(oldFirst, oldFirst);
+    }
+    if (hasFocus()) {
+        RepaintLines(caretLine, caretLine);
+    }
+    RepaintChanges();
+    m_changes = StyledTextChanges{};
 }
 
-void CRichtextctrl1::RepaintFromLine(size_t line) {
-    const size_t first = FirstVisibleLine();
-    const int top = line <= first ? 0 : ClampToInt(line - first) * m_painter->LineHeight();
-    if (top < viewport()->height()) {
-        viewport()->update(0, top, viewport()->width(), viewport()->height() - top);
+void CRichtextctrl1::RepaintLines(size_t first, size_t last) {
+    const size_t top = FirstVisibleLine();
+    const int lineHeight = m_painter->LineHeight();
+    const size_t from = std::max(first, top);
+    if (last < from || from - top > static_cast<size_t>(viewport()->height() / lineHeight)) {
+        return;
+    }
+    const int y = ClampToInt(from - top) * lineHeight;
+    const int height =
+        last == SIZE_MAX ? viewport()->height() - y : ClampToInt(last - from + 1) * lineHeight;
+    viewport()->update(0, y, viewport()->width(), std::min(height, viewport()->height() - y));
+}
+
+void CRichtextctrl1::RepaintChanges() {
+    const size_t top = FirstVisibleLine();
+    const size_t rows = m_painter->VisibleLines(viewport()->height()) + 1;
+    const auto left = static_cast<size_t>(horizontalScrollBar()->value());
+    const int lineHeight = m_painter->LineHeight();
+    for (const ChangedLine& changed : m_changes.lines) {
+        if (changed.line < top || changed.line >= top + rows) {
+            continue;
+        }
+        // One pixel more on the left for the edge of the glyph before, which may reach into it.
+        const int x = changed.firstColumn <= left
+                          ? 0
+                          : std::max(0, static_cast<int>(std::floor(
+                                            static_cast<qreal>(changed.firstColumn - left) *
+                                            m_painter->CharWidth())) -
+                                            1);
+        if (x < viewport()->width()) {
+            viewport()->update(x, ClampToInt(changed.line - top) * lineHeight,
+                               viewport()->width() - x, lineHeight);
+        }
+    }
+    if (m_changes.wholeFrom != SIZE_MAX) {
+        RepaintLines(m_changes.wholeFrom, SIZE_MAX);
     }
 }
 
@@ -337,19 +387,21 @@ size_t CRichtextctrl1::OffsetAt(const QPoint& point) const {
 
 void CRichtextctrl1::paintEvent(QPaintEvent* event) {
     QPainter painter(viewport());
-    const QRect area = event->rect();
-    painter.fillRect(area, palette().color(QPalette::Base));
     LogPaneView view;
     view.firstLine = FirstVisibleLine();
     view.firstColumn = static_cast<size_t>(horizontalScrollBar()->value());
     view.size = viewport()->size();
-    view.paintTop = area.top();
-    view.paintBottom = area.bottom();
     view.selectionBegin = SelectionBegin();
     view.selectionEnd = SelectionEnd();
     view.matches = &m_matches;
     view.currentMatch = m_currentMatch;
-    m_painter->Paint(painter, m_content, view, palette());
+    // Each rectangle of the update is painted on its own, so a row whose end changed draws only
+    // the glyphs of that end.
+    for (const QRect& area : event->region()) {
+        painter.fillRect(area, palette().color(QPalette::Base));
+        view.paintArea = area;
+        m_painter->Paint(painter, m_content, view, palette());
+    }
     if (hasFocus()) {
         const size_t line = m_content.LineAt(m_caret);
         const size_t column = m_caret - m_content.lineStarts[line];

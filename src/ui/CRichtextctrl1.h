@@ -14,12 +14,14 @@
 #include "commlog/CommLogRendering.h"
 #include "commlog/LogSearch.h"
 #include "commlog/StyledText.h"
+#include "commlog/StyledTextChanges.h"
 
 namespace kestrel {
 
 class LogFindBar;
 class LogPaneNewRecordsBar;
 class LogPanePainter;
+class LogPaneScrollBar;
 
 class CRichtextctrl1 : public QAbstractScrollArea, public CommLogPane {
     Q_OBJECT
@@ -101,7 +103,9 @@ class CRichtextctrl1 : public QAbstractScrollArea, public CommLogPane {
     void OperatorMoved();
     void SetFollowing(bool following);
     void PlaceOverlays();
-    void RepaintFromLine(size_t line);
+    // Repaints lines `first` to `last` (SIZE_MAX: to the bottom) where they are shown.
+    void RepaintLines(size_t first, size_t last);
+    void RepaintChanges();
     bool ViewAtEnd() const;
 
     // Find (CRichtextctrl1Find.cpp).
@@ -123,8 +127,9 @@ class CRichtextctrl1 : public QAbstractScrollArea, public CommLogPane {
     CommLogFollower m_follower;
     bool m_following = true;
     int m_newRecordsBelow = 0;
-    int m_scrollingItself = 0;  // our own scroll-bar changes are no move of the operator's
-    size_t m_changedFromLine = SIZE_MAX;  // the first line the last rendering changed
+    int m_scrollingItself = 0;    // our own scroll-bar changes are no move of the operator's
+    StyledTextChanges m_changes;  // what the last rendering changed, until it is painted
+    LogPaneScrollBar* m_verticalBar = nullptr;
     LogPaneNewRecordsBar* m_newRecordsBar = nullptr;
     LogFindBar* m_findBar = nullptr;
     LogSearchResult m_matches;

@@ -85,12 +85,23 @@ void LogPanePainter::Paint(QPainter& painter, const StyledText& content, const L
 
 std::pair<size_t, size_t> LogPanePainter::LinesToPaint(const StyledText& content,
                                                        const LogPaneView& view) const {
-    const size_t top = static_cast<size_t>(std::max(0, view.paintTop) / m_lineHeight);
+    const QRect area = view.paintArea.isEmpty() ? QRect(QPoint(0, 0), view.size) : view.paintArea;
+    const size_t top = static_cast<size_t>(std::max(0, area.top()) / m_lineHeight);
     const size_t rows = VisibleLines(view.size.height()) + 1;
     const size_t bottom =
-        std::min(rows, static_cast<size_t>(std::max(0, view.paintBottom) / m_lineHeight) + 1);
+        std::min(rows, static_cast<size_t>(std::max(0, area.bottom()) / m_lineHeight) + 1);
     return {std::min(content.LineCount(), view.firstLine + top),
             std::min(content.LineCount(), view.firstLine + bottom)};
+}
+
+std::pair<size_t, size_t> LogPanePainter::ColumnsToPaint(const LogPaneView& view) const {
+    const size_t columns = VisibleColumns(view.size.width()) + 1;
+    if (view.paintArea.isEmpty()) {
+        return {0, columns};
+    }
+    const auto left = static_cast<size_t>(std::max(0, view.paintArea.left()) / m_charWidth);
+    const auto right = static_cast<size_t>(std::max(0, view.paintArea.right()) / m_charWidth);
+    return {left == 0 ? 0 : left - 1, std::min(columns, right + 2)};
 }
 
 void LogPanePainter::PaintMatches(QPainter& painter, const StyledText& content,
@@ -159,20 +170,21 @@ void LogPanePainter::PaintText(QPainter& painter, const StyledText& content,
         bucket.glyphs.clear();
         bucket.positions.clear();
     }
-    const size_t columns = VisibleColumns(view.size.width()) + 1;
+    const auto [fromColumn, toColumn] = ColumnsToPaint(view);
     const auto [firstLine, lastLine] = LinesToPaint(content, view);
     for (size_t line = firstLine; line < lastLine; ++line) {
         const std::string_view text = content.Line(line);
-        if (view.firstColumn >= text.size()) {
+        if (view.firstColumn + fromColumn >= text.size()) {
             continue;
         }
         const size_t start = content.lineStarts[line];
         const size_t begin = start + view.firstColumn;
-        const size_t end = start + std::min(text.size(), view.firstColumn + columns);
+        const size_t paintFrom = begin + fromColumn;
+        const size_t end = start + std::min(text.size(), view.firstColumn + toColumn);
         const qreal baseline =
             static_cast<qreal>((line - view.firstLine) * m_lineHeight + m_ascent);
-        size_t run = content.RunAt(begin);
-        for (size_t offset = begin; offset < end; ++run) {
+        size_t run = content.RunAt(paintFrom);
+        for (size_t offset = paintFrom; offset < end; ++run) {
             const StyleRun& style = content.runs[run];
             const size_t runEnd = run + 1 < content.runs.size()
                                       ? std::min<size_t>(end, content.runs[run + 1].start)

@@ -8,6 +8,7 @@
 #include <QGlyphRun>
 #include <QPalette>
 #include <QRawFont>
+#include <QRect>
 #include <QSize>
 #include <QVector>
 #include <array>
@@ -27,9 +28,8 @@ struct LogPaneView {
     size_t firstLine = 0;
     size_t firstColumn = 0;
     QSize size;
-    // The pixel rows to paint (an update of only the lines that changed).
-    int paintTop = 0;
-    int paintBottom = INT_MAX;
+    // The pixels to paint (an update of only what changed); empty: the whole view.
+    QRect paintArea;
     size_t selectionBegin = 0;
     size_t selectionEnd = 0;
     const LogSearchResult* matches = nullptr;
@@ -58,9 +58,12 @@ class LogPanePainter {
 
     StyleBucket& BucketFor(uint16_t colour, uint8_t bold) const;
     QColor ColourOf(const StyledText& content, uint16_t index, const QPalette& palette) const;
-    // The lines of the content that the view's paint rows cover.
+    // The lines of the content that the view's paint area covers.
     std::pair<size_t, size_t> LinesToPaint(const StyledText& content,
                                            const LogPaneView& view) const;
+    // The columns of the view (counted from its first) that the paint area covers, with the
+    // glyph on each side whose edge may reach into it.
+    std::pair<size_t, size_t> ColumnsToPaint(const LogPaneView& view) const;
     void PaintMatches(QPainter& painter, const StyledText& content, const LogPaneView& view) const;
     void PaintSelection(QPainter& painter, const StyledText& content, const LogPaneView& view,
                         const QPalette& palette) const;

@@ -24,11 +24,26 @@ void LogPaneScrollBar::sliderChange(SliderChange change) {
     // A bar that fades in when it moves is left to the style. Otherwise only what changed is
     // painted again: the slider's old and new place, and an arrow that is greyed at its end of
     // the range or no longer is.
-    const bool transient = style()->styleHint(QStyle::SH_ScrollBar_Transient, nullptr, this) != 0;
-    if (change == SliderOrientationChange || transient || !m_painted) {
+    if (change == SliderOrientationChange || LeftToTheStyle() || !m_painted) {
         QScrollBar::sliderChange(change);
         return;
     }
+    if (m_batchDepth == 0) {
+        RepaintWhatChanged();
+    }
+}
+
+bool LogPaneScrollBar::LeftToTheStyle() const {
+    return style()->styleHint(QStyle::SH_ScrollBar_Transient, nullptr, this) != 0;
+}
+
+void LogPaneScrollBar::EndBatch() {
+    if (--m_batchDepth == 0 && m_painted && !LeftToTheStyle()) {
+        RepaintWhatChanged();
+    }
+}
+
+void LogPaneScrollBar::RepaintWhatChanged() {
     const Shown now = WhatIsShown();
     QRegion changed;
     if (m_painted->slider != now.slider) {

@@ -17,6 +17,19 @@ class LogPaneScrollBar : public QScrollBar {
   public:
     LogPaneScrollBar(Qt::Orientation orientation, QWidget* parent);
 
+    // A new range and a value that follows it, set together: what they change is worked out
+    // once at the end, so the state between them (the slider a pixel off the end) paints nothing.
+    class Batch {
+      public:
+        explicit Batch(LogPaneScrollBar& bar) : m_bar(bar) { ++m_bar.m_batchDepth; }
+        ~Batch() { m_bar.EndBatch(); }
+        Batch(const Batch&) = delete;
+        Batch& operator=(const Batch&) = delete;
+
+      private:
+        LogPaneScrollBar& m_bar;
+    };
+
   protected:
     void sliderChange(SliderChange change) override;
     void paintEvent(QPaintEvent* event) override;
@@ -32,8 +45,12 @@ class LogPaneScrollBar : public QScrollBar {
     };
     Shown WhatIsShown() const;
     QRect SubControlRect(QStyle::SubControl control) const;
+    bool LeftToTheStyle() const;
+    void RepaintWhatChanged();
+    void EndBatch();
 
     std::optional<Shown> m_painted;
+    int m_batchDepth = 0;
 };
 
 }  // namespace kestrel

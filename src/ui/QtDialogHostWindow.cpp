@@ -26,6 +26,7 @@ namespace {
 // The platform clamps timer periods to this range.
 constexpr uint32_t kMinimumTimerMs = 10;
 constexpr uint32_t kMaximumTimerMs = 0x7FFFFFFF;
+constexpr uint32_t kCoarseBelowMs = 1000;
 constexpr int kIconPixels = 32;
 
 }  // namespace
@@ -54,13 +55,16 @@ void QtDialogHost::SetTimer(int id, uint32_t periodMs) {
     std::unique_ptr<QTimer>& timer = m_timers[id];
     if (!timer) {
         timer = std::make_unique<QTimer>();
-        timer->setTimerType(Qt::PreciseTimer);
         connect(timer.get(), &QTimer::timeout, this, [this, id] {
             if (m_events != nullptr) {
                 m_events->OnTimer(id);
             }
         });
     }
+    // Window timers keep to the system's tick, not to the millisecond: short periods are coarse
+    // (a few percent off), so the console's ticks share their wake-ups. Long ones (a ticket
+    // repeated every 20 s) stay precise, where coarse could be a second off.
+    timer->setTimerType(periodMs < kCoarseBelowMs ? Qt::CoarseTimer : Qt::PreciseTimer);
     timer->start(static_cast<int>(std::clamp(periodMs, kMinimumTimerMs, kMaximumTimerMs)));
 }
 

@@ -1,7 +1,8 @@
 // Refreshes rebuild only the open block: over random traffic rendered in random steps, with
 // form switches, clears and the capture's own roll-over, every rendering must be the whole
 // rebuild byte for byte, its styled rows what the reader reads of that document, and a pane
-// that copies only what changed must end up holding both.
+// that copies only what changed must end up holding both, knowing each line and column that
+// changed.
 #include <gtest/gtest.h>
 
 #include <random>
@@ -9,19 +10,67 @@
 #include "commlog/CommLogRenderer.h"
 #include "commlog/CommLogRendering.h"
 #include "commlog/RtfReader.h"
+#include "commlog/StyledTextChanges.h"
 #include "commlog/TrafficCapture.h"
 #include "support/FakeCommLogPane.h"
 
 namespace kestrel {
 namespace {
 
+// Each line's look at each column: its character and the style run over it.
+std::vector<std::pair<char, StyleRun>> LineCells(const StyledText& content, size_t line) {
+    std::vector<std::pair<char, StyleRun>> cells;
+    const size_t start = content.lineStarts[line];
+    for (size_t column = 0; column < content.Line(line).size(); ++column) {
+        StyleRun style =
+            content.runs.empty() ? StyleRun{} : content.runs[content.RunAt(start + column)];
+        style.start = 0;
+        cells.emplace_back(content.text[start + column], style);
+    }
+    return cells;
+}
+
+// The changes the pane repaints must cover every cell that differs: a line left out, or a
+// first column past a difference, would leave old pixels on screen.
+void ExpectChangesCover(const StyledText& before, const StyledText& after,
+                        const StyledTextChanges& changes, size_t firstLine) {
+    ASSERT_EQ(changes.wholeFrom == SIZE_MAX, before.LineCount() == after.LineCount());
+    const size_t compared = std::min({before.LineCount(), after.LineCount(), changes.wholeFrom});
+    size_t next = 0;
+    for (size_t line = firstLine; line < compared; ++line) {
+        const auto old = LineCells(before, line);
+        const auto now = LineCells(after, line);
+        size_t same = 0;
+        while (same < old.size() && same < now.size() && old[same] == now[same]) {
+            ++same;
+        }
+        const bool differs = same < old.size() || same < now.size();
+        const bool listed = next < changes.lines.size() && changes.lines[next].line == line;
+        ASSERT_EQ(listed, differs) << "line " << line;
+        if (listed) {
+            EXPECT_EQ(changes.lines[next++].firstColumn, same) << "line " << line;
+        }
+    }
+    EXPECT_EQ(next, changes.lines.size());
+}
+
 class FollowingPane : public testing::FakeCommLogPane {
   public:
     void SetRendering(const CommLogRendering& rendering) override {
-        m_follower.Take(rendering, m_held, m_content);
+        if (m_follower.Continues(rendering)) {
+            const StyledText before = m_content;
+            const StyledTextChanges changes =
+                CompareLines(before, *rendering.content, rendering.keptLines - 1);
+            m_follower.Take(rendering, m_held, m_content);
+            ExpectChangesCover(before, m_content, changes, rendering.keptLines - 1);
+            ++m_continued;
+        } else {
+            m_follower.Take(rendering, m_held, m_content);
+        }
     }
     std::string m_held;
     StyledText m_content;
+    int m_continued = 0;
 
   private:
     CommLogFollower m_follower;
@@ -40,6 +89,7 @@ uint8_t RandomByte(std::minstd_rand& random) {
 TEST(CommLogRendering, EveryRefreshIsTheWholeRebuildAndThePaneCopiesOnlyWhatChanged) {
     std::minstd_rand random(19);
     auto capture = std::make_unique<TrafficCapture>();
+    int continued = 0;
     for (int round = 0; round < 12; ++round) {
         capture->Clear();
         CommLogRenderer renderer;
@@ -74,7 +124,9 @@ TEST(CommLogRendering, EveryRefreshIsTheWholeRebuildAndThePaneCopiesOnlyWhatChan
             ASSERT_TRUE(pane.m_held == whole.Document());
             ASSERT_TRUE(pane.m_content == read);
         }
+        continued += pane.m_continued;
     }
+    EXPECT_GT(continued, 200);  // most refreshes compared their changes, not just the first
 }
 
 }  // namespace
