@@ -4,9 +4,9 @@
 # resident memory and open descriptors at the start and at the end.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-minutes=${1:?usage: scripts/soak.sh MINUTES [packets|packets-shown]}
+minutes=${1:?usage: scripts/soak.sh MINUTES [packets|packets-shown|debug-off]}
 # "packets": the session recording and the packet view's rows beside the console; "packets-shown"
-# with the view shown.
+# with the view shown; "debug-off" with Debug Mode off, the log pane never painted.
 extra=${2:-}
 
 . scripts/simulator.sh
