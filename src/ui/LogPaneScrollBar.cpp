@@ -5,6 +5,11 @@
 #include <QStyleOptionSlider>
 
 namespace kestrel {
+namespace {
+
+constexpr int kSliderEdge = 2;
+
+}  // namespace
 
 LogPaneScrollBar::LogPaneScrollBar(Qt::Orientation orientation, QWidget* parent)
     : QScrollBar(orientation, parent) {}
@@ -47,7 +52,10 @@ void LogPaneScrollBar::RepaintWhatChanged() {
     const Shown now = WhatIsShown();
     QRegion changed;
     if (m_painted->slider != now.slider) {
-        changed += m_painted->slider.united(now.slider);
+        // The style draws the slider's edge just outside its rectangle.
+        changed += m_painted->slider.united(now.slider)
+                       .adjusted(-kSliderEdge, -kSliderEdge, kSliderEdge, kSliderEdge)
+                       .intersected(rect());
     }
     if (m_painted->atMinimum != now.atMinimum) {
         changed += SubControlRect(QStyle::SC_ScrollBarSubLine);
