@@ -2,15 +2,15 @@
 
 namespace kestrel {
 
-size_t CommLogFollower::Take(const CommLogRendering& rendering, std::string& document,
-                             StyledText& content) {
+void CommLogFollower::Take(const CommLogRendering& rendering, std::string& document,
+                           StyledText& content) {
     const StyledText& source = *rendering.content;
     const bool continues = Continues(rendering);
     m_serial = rendering.serial;
     if (!continues) {
         document.assign(rendering.document);
         content = source;
-        return 0;
+        return;
     }
     document.resize(rendering.keptDocumentBytes);
     document.append(rendering.document.substr(rendering.keptDocumentBytes));
@@ -26,8 +26,6 @@ size_t CommLogFollower::Take(const CommLogRendering& rendering, std::string& doc
                         source.runs.begin() + static_cast<std::ptrdiff_t>(rendering.keptRuns),
                         source.runs.end());
     content.longestLine = source.longestLine;
-    // The last kept line start begins the first line that changed.
-    return rendering.keptLines - 1;
 }
 
 }  // namespace kestrel

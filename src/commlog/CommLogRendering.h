@@ -33,9 +33,8 @@ struct CommLogRendering {
 // changed; anything else put into the pane makes it forget, so the next one is copied whole.
 class CommLogFollower {
   public:
-    // Brings `document` and `content` to the rendering's. Returns how many leading lines were
-    // left as they were (0 when everything was replaced).
-    size_t Take(const CommLogRendering& rendering, std::string& document, StyledText& content);
+    // Brings `document` and `content` to the rendering's.
+    void Take(const CommLogRendering& rendering, std::string& document, StyledText& content);
     void Forget() { m_serial = 0; }
     // Whether `rendering` continues the one taken last, so Take copies only what changed.
     bool Continues(const CommLogRendering& rendering) const {
